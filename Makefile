@@ -1,0 +1,32 @@
+# Two entry points for a fresh Debian or Ubuntu machine:
+#   make run    installs what is missing, builds, and starts Quillo
+#   make test   installs what is missing, builds, and runs every test
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: run test build deps deps-test bench format clean
+
+run: deps build
+	scripts/run.sh $(BUILD_DIR)
+
+test: deps-test build
+	scripts/run-tests.sh $(BUILD_DIR)
+
+deps:
+	scripts/install-deps.sh build
+
+deps-test:
+	scripts/install-deps.sh test
+
+build:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+bench: deps-test build
+	scripts/run-bench.sh $(BUILD_DIR)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,18 @@
+#include "core/menubarwindow.h"
+#include "core/window1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillo"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));
+    // The program lives in the background: closing its last window must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Window1 engine;
+    MenuBarWindow menus(engine);
+    menus.show();
+    return QApplication::exec();
+}

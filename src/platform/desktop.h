@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+class QScreen;
+
+// What the program asks of the desktop as it is right now: keys held, the main screen, the
+// pointer, the screen's pixels. Real everywhere; under the offscreen platform the key state
+// reads as nothing held.
+namespace platform {
+
+// Ctrl (the "Command" of the program's texts) and Shift, held now, read from the X server
+// rather than from our own event stream, so they are right even when we do not have the focus.
+[[nodiscard]] bool commandKeyDown();
+[[nodiscard]] bool shiftKeyDown();
+// Whether the key that types `letter` (a..z) is held now.
+[[nodiscard]] bool letterKeyDown(char letter);
+
+[[nodiscard]] QScreen *mainScreen();
+// Main screen in logical pixels (points), global coordinates.
+[[nodiscard]] QRect mainScreenGeometry();
+[[nodiscard]] QPoint pointerPosition();
+
+// The main screen's pixels at full device resolution; devicePixelRatio() says how many device
+// pixels make one point. A null image when the screen cannot be read.
+[[nodiscard]] QImage grabMainScreen();
+
+} // namespace platform
