@@ -80,6 +80,8 @@ start_x() {
 start_cups() {
     local d=$state/cups
     mkdir -p "$d"/{spool,cache,state,log}
+    # The filters run as lp and must reach the spool below a mktemp (0700) state folder.
+    chmod a+x "$state"
     cat >"$d/cups-files.conf" <<CONF
 ServerRoot $d
 RequestRoot $d/spool

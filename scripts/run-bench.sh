@@ -10,9 +10,10 @@ for size in 1920x1080 3840x2160; do
         # shellcheck disable=SC1090
         . "$env_file"
         set +a
-        export XDG_DATA_HOME=$state/data
+        export XDG_DATA_HOME=$state/data XDG_RUNTIME_DIR=$state/runtime
+        mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
         for b in "$build"/bench/bench_*; do
-            [ -x "$b" ] && "$b"
+            if [ -f "$b" ] && [ -x "$b" ]; then "$b"; fi
         done
     ) || status=$?
     scripts/desktop-env.sh stop "$state"

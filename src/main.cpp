@@ -1,10 +1,12 @@
 #include "core/menubarwindow.h"
 #include "core/window1.h"
+#include "platform/desktop.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    platform::keepScreenBuffersInHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));

@@ -7,6 +7,10 @@
 #include <QPixmap>
 #include <QScreen>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 bool platform::commandKeyDown()
 {
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
@@ -49,4 +53,14 @@ QImage platform::grabMainScreen()
         return {};
     image.setDevicePixelRatio(screen->devicePixelRatio());
     return image;
+}
+
+void platform::keepScreenBuffersInHeap()
+{
+#ifdef __GLIBC__
+    // Up to a 4K picture with room to spare; memory freed above the trim threshold still goes
+    // back to the system, so an idle program keeps at most a few screen pictures.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
 }

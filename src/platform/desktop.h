@@ -28,3 +28,12 @@ namespace platform {
 [[nodiscard]] QImage grabMainScreen();
 
 } // namespace platform
+
+namespace platform {
+
+// Screen-sized pictures (about 33 MB each on a 4K screen) are made at every selection. glibc
+// maps such blocks afresh each time, and touching fresh pages costs more than the work done on
+// them; keeping them in the heap makes the overlay appear several times faster. Call once, early.
+void keepScreenBuffersInHeap();
+
+} // namespace platform

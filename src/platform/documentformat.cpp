@@ -443,17 +443,30 @@ Result<QByteArray> write(const Content &content)
     QDataStream out(&payload, QIODevice::WriteOnly);
     out.setVersion(StreamVersion);
 
-    QStringList names = content.pictures.keys();
-    names.sort(); // the same document always gives the same bytes
-    out << quint32(names.size());
-    for (const QString &name : std::as_const(names)) {
-        const QImage &image = content.pictures[name];
+    // Pictures are stored under names of the file's own, numbered in order of appearance: the
+    // document's resource names mean nothing elsewhere, and the same content always gives the
+    // same bytes.
+    QHash<QString, QString> fileNames;
+    QStringList order;
+    for (const Paragraph &paragraph : content.paragraphs) {
+        for (const Run &run : paragraph.runs) {
+            const QString name = run.format.toImageFormat().name();
+            if (run.format.isImageFormat() && !fileNames.contains(name)) {
+                fileNames.insert(name, QString::number(order.size() + 1));
+                order.append(name);
+            }
+        }
+    }
+    out << quint32(order.size());
+    for (const QString &name : std::as_const(order)) {
+        const QImage image = content.pictures.value(name);
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         if (image.isNull() || !image.save(&buffer, "PNG"))
             return {std::nullopt, tr("picture “%1” cannot be stored as PNG").arg(name)};
-        out << name << qint32(image.format()) << double(image.devicePixelRatio()) << png;
+        out << fileNames.value(name) << qint32(image.format()) << double(image.devicePixelRatio())
+            << png;
     }
 
     out << quint32(content.paragraphs.size());
@@ -463,7 +476,11 @@ Result<QByteArray> write(const Content &content)
         out << quint32(paragraph.runs.size());
         for (const Run &run : paragraph.runs) {
             out << run.text;
-            writeProperties(out, run.format.properties());
+            QMap<int, QVariant> properties = run.format.properties();
+            if (run.format.isImageFormat())
+                properties.insert(QTextFormat::ImageName,
+                                  fileNames.value(run.format.toImageFormat().name()));
+            writeProperties(out, properties);
         }
     }
     if (out.status() != QDataStream::Ok)

@@ -93,6 +93,8 @@ struct Column
 Column measure(const QTextDocument &doc)
 {
     Column column;
+    // Asking for the size lays the whole document out; until then the blocks have no lines.
+    column.height = doc.documentLayout()->documentSize().height();
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         const QTextLayout *layout = block.layout();
         if (!layout)
@@ -103,8 +105,37 @@ Column measure(const QTextDocument &doc)
             column.lines.append({top + line.y(), line.height()});
         }
     }
-    column.height = doc.documentLayout()->documentSize().height();
     return column;
+}
+
+// Draws the lines of the column that show between `top` and `bottom`. QTextLayout::draw()
+// also draws the last line above its clip rectangle (and the painter's clip then hides it), so
+// the line before a page's first one would go into the PDF a second time, invisible but found
+// by search and copy. Drawing line by line keeps every line on exactly one page, except one
+// taller than a page, which shows its part on each.
+void drawLines(QPainter &painter, const QTextDocument &doc, qreal top, qreal bottom)
+{
+    painter.setPen(Qt::black);
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        if (!layout || !block.isVisible())
+            continue;
+        const QPointF position = layout->position();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const qreal y = position.y() + line.y();
+            if (y + line.height() <= top + Epsilon || y >= bottom - Epsilon)
+                continue;
+            line.draw(&painter, position);
+        }
+    }
+}
+
+// Line-by-line drawing knows blocks only; tables and other frames need the document layout's
+// own drawing, with its stray line above each page.
+bool isPlainColumn(const QTextDocument &doc)
+{
+    return doc.rootFrame()->childFrames().isEmpty();
 }
 
 } // namespace
@@ -215,6 +246,7 @@ int printDocument(const QTextDocument &doc, QPrinter &printer, int scalePercent)
     painter.setRenderHint(QPainter::TextAntialiasing);
     const qreal toDevice = printer.resolution() / 72.0 * scale;
 
+    const bool lineByLine = isPlainColumn(*column);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, Qt::black);
     bool first = true;
@@ -240,8 +272,12 @@ int printDocument(const QTextDocument &doc, QPrinter &printer, int scalePercent)
                 painter.scale(toDevice, toDevice);
                 painter.translate(0, -top);
                 painter.setClipRect(slice);
-                context.clip = slice;
-                column->documentLayout()->draw(&painter, context);
+                if (lineByLine) {
+                    drawLines(painter, *column, top, bottom);
+                } else {
+                    context.clip = slice;
+                    column->documentLayout()->draw(&painter, context);
+                }
                 painter.restore();
             }
             if (failedPage)

@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -45,14 +44,20 @@ void OverlayContext::fillRect(const selection::DrawRect &rect)
     m_fills.append({area, m_fillColor});
 }
 
+void OverlayContext::reset()
+{
+    m_fillColor = Qt::transparent;
+    m_fills.clear();
+}
+
 void OverlayContext::flush()
 {
     m_overlay.present(m_fills);
 }
 
 OverlayWindow::OverlayWindow(QWidget *parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                          | Qt::X11BypassWindowManagerHint | Qt::Tool)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::X11BypassWindowManagerHint | Qt::Tool)
 {
     setObjectName(QStringLiteral("overlaywindow"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -70,8 +75,10 @@ int OverlayWindow::create(const QRect &screenGeometry, const QImage &grab)
         return 1;
     m_geometry = screenGeometry;
     m_grab = grab;
-    m_bases.clear();
     m_shown.clear();
+    m_context.reset();
+    m_pressed = false;
+    m_finished = false;
     setGeometry(screenGeometry);
     return 0;
 }
@@ -90,21 +97,7 @@ void OverlayWindow::closeOverlay()
 {
     m_finished = true;
     releaseKeyboard();
-    close();
-}
-
-const QImage &OverlayWindow::baseFor(const QColor &color)
-{
-    auto it = m_bases.find(color.rgba());
-    if (it == m_bases.end()) {
-        QImage base = m_grab.convertToFormat(QImage::Format_RGB32);
-        base.setDevicePixelRatio(m_grab.devicePixelRatio());
-        QPainter p(&base);
-        p.fillRect(QRectF(QPointF(0, 0), base.deviceIndependentSize()), color);
-        p.end();
-        it = m_bases.insert(color.rgba(), base);
-    }
-    return *it;
+    hide();
 }
 
 void OverlayWindow::present(const QList<OverlayContext::Fill> &fills)
@@ -112,9 +105,9 @@ void OverlayWindow::present(const QList<OverlayContext::Fill> &fills)
     // Repaint only where the picture changes: a drag step of a large selection then touches a
     // few strips of pixels instead of the whole screen.
     QRegion dirty;
-    const bool sameBase = !m_shown.isEmpty() && !fills.isEmpty()
-                          && m_shown.first().rect == fills.first().rect
-                          && m_shown.first().color == fills.first().color;
+    const bool sameBase = !m_shown.isEmpty() && !fills.isEmpty() &&
+                          m_shown.first().rect == fills.first().rect &&
+                          m_shown.first().color == fills.first().color;
     if (!sameBase) {
         dirty = rect();
     } else {
@@ -139,23 +132,17 @@ void OverlayWindow::present(const QList<OverlayContext::Fill> &fills)
 
 void OverlayWindow::paintEvent(QPaintEvent *event)
 {
+    // The screen picture and every fill are drawn straight into the backing store, only where
+    // the picture changed; a dimmed copy of the whole screen made in advance would cost a second
+    // full-screen buffer at every command.
     QPainter p(this);
     const QRegion region = event->region();
     p.setClipRegion(region);
-    qsizetype first = 0;
-    if (!m_shown.isEmpty() && m_shown.first().rect.contains(rect())) {
-        const QImage &base = baseFor(m_shown.first().color);
-        for (const QRect &r : region)
-            p.drawImage(r, base, QRectF(r.topLeft() * base.devicePixelRatio(),
-                                        r.size() * base.devicePixelRatio()));
-        first = 1;
-    } else {
-        for (const QRect &r : region)
-            p.drawImage(r, m_grab, QRectF(r.topLeft() * m_grab.devicePixelRatio(),
-                                          r.size() * m_grab.devicePixelRatio()));
-    }
-    for (qsizetype i = first; i < m_shown.size(); ++i)
-        p.fillRect(m_shown[i].rect, m_shown[i].color);
+    const qreal dpr = m_grab.devicePixelRatio();
+    for (const QRect &r : region)
+        p.drawImage(r, m_grab, QRectF(r.topLeft() * dpr, r.size() * dpr));
+    for (const OverlayContext::Fill &fill : std::as_const(m_shown))
+        p.fillRect(fill.rect, fill.color);
 }
 
 void OverlayWindow::mousePressEvent(QMouseEvent *event)

@@ -3,7 +3,6 @@
 #include "selection/geometry.h"
 
 #include <QColor>
-#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QRegion>
@@ -17,16 +16,15 @@ class OverlayWindow;
 class OverlayContext final
 {
 public:
-    explicit OverlayContext(OverlayWindow &overlay)
-        : m_overlay(overlay)
-    {
-    }
+    explicit OverlayContext(OverlayWindow &overlay) : m_overlay(overlay) {}
 
     void clearRect(const selection::DrawRect &rect);
     void setGrayFillColor(double gray, double alpha);
     void setRGBFillColor(double red, double green, double blue, double alpha);
     void fillRect(const selection::DrawRect &rect);
     void flush();
+    // Back to a fresh context: no fills, a transparent fill colour.
+    void reset();
 
     struct Fill
     {
@@ -83,13 +81,10 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    const QImage &baseFor(const QColor &color);
-
     QRect m_geometry;
     QImage m_grab;
     OverlayContext m_context{*this};
     QList<OverlayContext::Fill> m_shown; // what the screen shows now
-    QHash<QRgb, QImage> m_bases;         // the grab with a whole-screen fill, by fill colour
     bool m_pressed = false;
     bool m_finished = false;
 };

@@ -13,7 +13,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
-
 #include <cmath>
 
 namespace {
@@ -54,15 +53,14 @@ void start(Window1 &w)
 {
     Module1::px = Module1::py = Module1::rx = Module1::ry = 0;
 
-    if (w.o) {
-        // A selection started while another is on screen replaces it.
-        w.o->closeOverlay();
-        w.o->deleteLater();
-    }
+    // One overlay window serves every selection: a new X window with a new screen-sized
+    // backing store at each command would cost more than everything else the overlay does.
+    if (!w.o)
+        w.o = new OverlayWindow;
+    else if (w.o->isVisible())
+        w.o->closeOverlay(); // a selection started while another is on screen replaces it
     Module1::co = nullptr;
-    auto *overlay = new OverlayWindow;
-    overlay->setAttribute(Qt::WA_DeleteOnClose, false);
-    w.o = overlay;
+    OverlayWindow *overlay = w.o;
 
     // The picture is taken before the overlay exists, so nothing of ours can be in it.
     if (overlay->create(platform::mainScreenGeometry(), platform::grabMainScreen()) != 0) {
