@@ -11,6 +11,5 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     . "$env_file"
     set +a
     echo "run: no display found; started a private Xvfb with openbox on $DISPLAY"
-    echo "run: look at it with e.g. 'DISPLAY=$DISPLAY xwd -root | convert xwd:- shot.png'"
 fi
 "$build/src/quillo"

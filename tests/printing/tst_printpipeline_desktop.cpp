@@ -42,6 +42,7 @@ private Q_SLOTS:
     void oversizeOpensPageSetup();
     void pageSetupErrorStillPrintsInTimer1();
     void pageSetupErrorStopsTimer9();
+    void cancelledPrintRestoresClipboard_data();
     void cancelledPrintRestoresClipboard();
     void failedPrintIsReported();
     void emptyClipboardAtContinuation();
@@ -196,19 +197,36 @@ void tst_PrintPipeline::pageSetupErrorStopsTimer9()
     QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(200, 100));
 }
 
+void tst_PrintPipeline::cancelledPrintRestoresClipboard_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("keptInDocument");
+    QTest::newRow("text") << QByteArray("the user's text") << "UTF8_STRING"
+                          << "the user's text";
+    // Neither text nor a picture: the restore document stays empty, and still the user gets
+    // the files they copied back.
+    QTest::newRow("files copied in a file manager")
+        << QByteArray("copy\nfile:///tmp/a.txt") << "x-special/gnome-copied-files" << "";
+}
+
 void tst_PrintPipeline::cancelledPrintRestoresClipboard()
 {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, target);
+    QFETCH(QString, keptInDocument);
+    QVERIFY(clipboardWrite(content, target));
     m_host->printAnswers.push_back({result::Cancelled, {}});
     m_w->PrintPushButton->click();
     select(QPoint(100, 100), QPoint(300, 200));
-    QVERIFY(!clipboardTargets().contains(QStringLiteral("UTF8_STRING")));
+    QVERIFY(!clipboardTargets().contains(target));
     QVERIFY(waitForContinuation());
     const QStringList expected{QStringLiteral("front"), QStringLiteral("print:-128")};
     QVERIFY2(m_host->events == expected, qPrintable(m_host->events.join(" | ")));
-    QCOMPARE(clipboardRead(), QByteArray("the user's text"));
+    QCOMPARE(clipboardRead(target), content);
     QCOMPARE(m_w->WASTEfield1->textLength(), 0);
     // The restore document keeps the saved copy until the next command.
-    QCOMPARE(m_w->WASTEfieldRestoreClipboard->text(), QStringLiteral("the user's text"));
+    QCOMPARE(m_w->WASTEfieldRestoreClipboard->text(), keptInDocument);
 }
 
 void tst_PrintPipeline::failedPrintIsReported()
