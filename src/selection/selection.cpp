@@ -7,6 +7,7 @@
 #include "platform/styleddocument.h"
 #include "selection/geometry.h"
 #include "selection/overlaywindow.h"
+#include "selection/scaledisplaywindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -99,6 +100,7 @@ void mouseUp(OverlayWindow &overlay, double x, double y)
     Module1::ry = truncated(y);
 
     overlay.closeOverlay();
+    ScaleDisplayWindow::closeIfOpen();
 
     const bool oversize = isOversize(Module1::r, PortraitLimits);
     if (oversize && Module1::co) {
@@ -128,6 +130,7 @@ void mouseUp(OverlayWindow &overlay, double x, double y)
 void cancel(OverlayWindow &overlay)
 {
     overlay.closeOverlay();
+    ScaleDisplayWindow::closeIfOpen();
 }
 
 QImage cutPicture(const QImage &screen, const QRect &area)
