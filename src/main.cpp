@@ -1,3 +1,4 @@
+#include "core/menu.h"
 #include "core/menubarwindow.h"
 #include "core/window1.h"
 #include "platform/desktop.h"
@@ -14,7 +15,8 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     Window1 engine;
-    MenuBarWindow menus(engine);
+    Menu menu;
+    MenuBarWindow menus(engine, menu);
     menus.show();
     return QApplication::exec();
 }

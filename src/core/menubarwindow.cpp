@@ -1,5 +1,6 @@
 #include "core/menubarwindow.h"
 
+#include "core/menu.h"
 #include "core/window1.h"
 
 #include <QApplication>
@@ -21,9 +22,8 @@ void pushLater(QPushButton *button)
 
 } // namespace
 
-MenuBarWindow::MenuBarWindow(Window1 &engine, QWidget *parent)
-    : QWidget(parent)
-    , m_menuBar(new QMenuBar(this))
+MenuBarWindow::MenuBarWindow(Window1 &engine, Menu &menus, QWidget *parent)
+    : QWidget(parent), m_menuBar(new QMenuBar(this))
 {
     setObjectName(QStringLiteral("MenuBarWindow"));
     setWindowTitle(QStringLiteral("Quillo"));
@@ -32,16 +32,15 @@ MenuBarWindow::MenuBarWindow(Window1 &engine, QWidget *parent)
     layout->setMenuBar(m_menuBar);
     m_menuBar->setNativeMenuBar(false);
 
-    QMenu *file = m_menuBar->addMenu(QStringLiteral("File"));
-    QAction *quit = file->addAction(QStringLiteral("Quit"), qApp, &QApplication::quit);
-    quit->setObjectName(QStringLiteral("FileQuit"));
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    for (QMenu *menu : menus.menus())
+        m_menuBar->addMenu(menu);
 
+    // The selection commands, until the command window and the hot keys reach them.
     QMenu *commands = m_menuBar->addMenu(QStringLiteral("Commands"));
     commands->addAction(QStringLiteral("Print Selection"), this,
                         [&engine] { pushLater(engine.PrintPushButton); });
     commands->addAction(QStringLiteral("Page Setup"), this,
                         [&engine] { pushLater(engine.PageSetUpPushButton); });
 
-    resize(320, m_menuBar->sizeHint().height());
+    resize(m_menuBar->sizeHint());
 }

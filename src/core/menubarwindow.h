@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class Menu;
 class QMenuBar;
 class Window1;
 
@@ -10,7 +11,7 @@ class MenuBarWindow final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MenuBarWindow(Window1 &engine, QWidget *parent = nullptr);
+    MenuBarWindow(Window1 &engine, Menu &menus, QWidget *parent = nullptr);
 
     [[nodiscard]] QMenuBar *menuBar() const { return m_menuBar; }
 
