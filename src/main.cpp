@@ -1,7 +1,11 @@
 #include "core/menu.h"
 #include "core/menubarwindow.h"
+#include "core/resources.h"
+#include "core/startup.h"
 #include "core/window1.h"
 #include "platform/desktop.h"
+#include "platform/host.h"
+#include "platform/signals.h"
 
 #include <QApplication>
 
@@ -13,10 +17,23 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));
     // The program lives in the background: closing its last window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::quitOnTerminationSignals();
 
-    Window1 engine;
+    const resources::Location &folder = resources::folder();
+    if (!folder.ok)
+        platform::host().message(folder.problem);
+
     Menu menu;
+    startup::openApplication(menu);
+    Window1 engine;
+    startup::openEngine(engine, menu);
     MenuBarWindow menus(engine, menu);
     menus.show();
+
+    // Quit, a termination signal and the end of the desktop session all end here.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &engine,
+                     [&engine] { startup::shutdown(engine); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &engine,
+                     [&engine] { startup::shutdown(engine); });
     return QApplication::exec();
 }

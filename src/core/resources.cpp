@@ -213,6 +213,15 @@ LoadOutcome loadDocument(StyledDocument &doc, const QString &name)
     LoadOutcome outcome;
     if (!exists(name))
         return outcome;
+    // An empty file is an empty board (what a board cleared in an earlier version left).
+    if (QFileInfo(filePath(name)).size() == 0) {
+        const bool readOnly = doc.isReadOnly();
+        doc.setReadOnly(false);
+        doc.setText(QString());
+        doc.setReadOnly(readOnly);
+        outcome.loaded = true;
+        return outcome;
+    }
     const bool readOnly = doc.isReadOnly();
     doc.setReadOnly(false);
     const StyledDocument::FileResult result = doc.loadFile(filePath(name), 0, doc.textLength());

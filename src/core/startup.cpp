@@ -1,0 +1,99 @@
+#include "core/startup.h"
+
+#include "core/menu.h"
+#include "core/module1.h"
+#include "core/resources.h"
+#include "core/window1.h"
+#include "platform/host.h"
+#include "platform/styleddocument.h"
+#include "printboards/slots.h"
+
+#include <QAction>
+#include <QTimer>
+
+namespace startup {
+
+namespace {
+
+// Reads the flags of `names` as start-up does: an "on" file switches its preference on; for
+// the last three preferences any other existing file switches it off.
+void readFlags(std::initializer_list<const char *> names, bool offWhenPresent)
+{
+    for (const char *name : names) {
+        const resources::FlagFile *flag = resources::flagFile(name);
+        const std::optional<bool> on = resources::readFlag(*flag);
+        if (on && *on)
+            *flag->variable = true;
+        else if (on && offWhenPresent)
+            *flag->variable = false;
+    }
+}
+
+} // namespace
+
+void openApplication(Menu &menu)
+{
+    for (int slot = 1; slot <= printboards::SlotCount; ++slot) {
+        if (const auto name = resources::readFirstLine(resources::files::projectName(slot)))
+            menu.item(printboards::key(slot))->setText(*name);
+    }
+}
+
+void openEngine(Window1 &w, Menu &menu)
+{
+    if (const auto active =
+            resources::readFirstLine(QLatin1String(resources::files::ActivePrintBoard)))
+        Module1::ActivePrintBoard = *active;
+    if (const int slot = printboards::slotForKey(Module1::ActivePrintBoard))
+        menu.item(printboards::key(slot))->setChecked(true);
+
+    readFlags({"Quillo CMV Preferences", "Quillo DispA Preferences", "Quillo SoundA Preferences"},
+              false);
+
+    // A board file we cannot read is moved aside, never overwritten by the shutdown, and the
+    // user hears about all of them at once.
+    QStringList damaged;
+    for (int slot = 1; slot <= printboards::SlotCount; ++slot) {
+        const resources::LoadOutcome outcome =
+            resources::loadDocument(*printboards::document(w, slot), printboards::key(slot));
+        if (!outcome.problem.isEmpty()) {
+            damaged << (outcome.keptAs.isEmpty() ? outcome.problem
+                                                 : QStringLiteral("%1 It was kept as “%2”.")
+                                                       .arg(outcome.problem, outcome.keptAs));
+        }
+    }
+    if (!damaged.isEmpty()) {
+        platform::host().message(
+            QStringLiteral("Some PrintBoards could not be read and start empty."),
+            damaged.join(QLatin1Char('\n')));
+    }
+
+    if (const int slot = printboards::checkedSlot(menu))
+        Module1::PrintBoardName = menu.item(printboards::key(slot))->text();
+    printboards::retitleProjectItems(menu);
+
+    if (const auto letter = resources::readAll(QLatin1String(resources::files::PrintingHotkey), 64))
+        Module1::PKS = *letter;
+
+    readFlags({"PreferencesAScaleG", "PageSetup Preferences", "PreferencesSetASGtoLandscape"},
+              true);
+
+    w.IntializePKSTimer->start();
+}
+
+void shutdown(Window1 &w)
+{
+    for (int slot = 1; slot <= printboards::SlotCount; ++slot) {
+        if (!resources::saveDocument(*printboards::document(w, slot), printboards::key(slot)))
+            platform::host().beep();
+    }
+    resources::writeText(QLatin1String(resources::files::PrintingHotkey), Module1::PKS);
+    resources::writeText(QLatin1String(resources::files::ActivePrintBoard),
+                         Module1::ActivePrintBoard);
+    for (int slot = 1; slot <= printboards::SlotCount; ++slot) {
+        if (resources::exists(printboards::key(slot)))
+            resources::markHidden(printboards::key(slot));
+    }
+}
+
+} // namespace startup
