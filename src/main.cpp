@@ -6,8 +6,10 @@
 #include "platform/desktop.h"
 #include "platform/host.h"
 #include "platform/signals.h"
+#include "platform/singleinstance.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -19,6 +21,15 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     platform::quitOnTerminationSignals();
 
+    if (SingleInstance::sendToRunning("front")) {
+        std::fprintf(stderr, "Quillo is already running; its menus were brought to the front.\n");
+        return 0;
+    }
+    SingleInstance instance;
+    if (QString error; !instance.listen(&error))
+        std::fprintf(stderr, "quillo: a second start will not find this one: %s\n",
+                     qPrintable(error));
+
     const resources::Location &folder = resources::folder();
     if (!folder.ok)
         platform::host().message(folder.problem);
@@ -29,6 +40,14 @@ int main(int argc, char *argv[])
     startup::openEngine(engine, menu);
     MenuBarWindow menus(engine, menu);
     menus.show();
+    QObject::connect(&instance, &SingleInstance::messageReceived, &menus,
+                     [&menus](const QByteArray &m) {
+                         if (m == "front") {
+                             menus.show();
+                             menus.raise();
+                             menus.activateWindow();
+                         }
+                     });
 
     // Quit, a termination signal and the end of the desktop session all end here.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &engine,

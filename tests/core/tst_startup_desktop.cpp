@@ -30,6 +30,7 @@ private Q_SLOTS:
     void signalRunsTheShutdown_data();
     void signalRunsTheShutdown();
     void restoresProjectsAndBoards();
+    void secondStartHandsOver();
 
 private:
     RecordingHost *m_host = nullptr;
@@ -62,11 +63,12 @@ void tst_Startup::signalRunsTheShutdown_data()
 void tst_Startup::signalRunsTheShutdown()
 {
     QFETCH(int, signal);
-    QTemporaryDir home;
+    QTemporaryDir home, runtime;
     const QString folder = home.path() + QStringLiteral("/quillo/Quillo Resources");
     QProcess quillo;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path()); // its own single-instance socket
     quillo.setProcessEnvironment(env);
     quillo.start(QStringLiteral(QUILLO_EXECUTABLE), {});
     QVERIFY(quillo.waitForStarted());
@@ -151,6 +153,34 @@ void tst_Startup::restoresProjectsAndBoards()
         QDir(dir.path()).entryList({QStringLiteral("ProjectsPrintBoard4.unreadable-*")}).size(), 1);
     for (int slot = 1; slot <= printboards::SlotCount; ++slot)
         QVERIFY(resources::isHidden(printboards::key(slot)));
+}
+
+void tst_Startup::secondStartHandsOver()
+{
+    QTemporaryDir home, runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QProcess first, second;
+    first.setProcessEnvironment(env);
+    second.setProcessEnvironment(env);
+    first.start(QStringLiteral(QUILLO_EXECUTABLE), {});
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.path() + QStringLiteral("/quillo.socket")),
+                             10000);
+
+    second.start(QStringLiteral(QUILLO_EXECUTABLE), {});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+    QVERIFY2(second.readAllStandardError().contains("already running"),
+             "the second start says why it ends");
+    QCOMPARE(first.state(), QProcess::Running);
+
+    ::kill(pid_t(first.processId()), SIGTERM);
+    QVERIFY(first.waitForFinished(10000));
+    QCOMPARE(first.exitCode(), 0);
 }
 
 QTEST_MAIN(tst_Startup)
