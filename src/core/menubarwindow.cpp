@@ -39,6 +39,10 @@ MenuBarWindow::MenuBarWindow(Window1 &engine, Menu &menus, QWidget *parent)
     QMenu *commands = m_menuBar->addMenu(QStringLiteral("Commands"));
     commands->addAction(QStringLiteral("Print Selection"), this,
                         [&engine] { pushLater(engine.PrintPushButton); });
+    commands->addAction(QStringLiteral("Print Selection With a Time-Date Stamp"), this,
+                        [&engine] { pushLater(engine.PrintWithStampPushButton); });
+    commands->addAction(QStringLiteral("Print Selection With a Note and Time-Date Stamp"), this,
+                        [&engine] { pushLater(engine.PrintWithNotePushButton); });
     commands->addAction(QStringLiteral("Page Setup"), this,
                         [&engine] { pushLater(engine.PageSetUpPushButton); });
 

@@ -2,6 +2,7 @@
 
 #include "platform/styleddocument.h"
 #include "printing/printpipeline.h"
+#include "printing/stampandnote.h"
 #include "selection/overlaywindow.h"
 #include "selection/selection.h"
 
@@ -13,15 +14,15 @@ namespace {
 Window1 *s_instance = nullptr;
 }
 
-Window1::Window1(QWidget *parent)
-    : QWidget(parent)
+Window1::Window1(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Window1"));
     setWindowTitle(QStringLiteral("Quillo"));
     s_instance = this;
 
     PrintPushButton = makeButton("PrintPushButton", QStringLiteral("Print"));
-    PrintWithStampPushButton = makeButton("PrintWithStampPushButton", QStringLiteral("Print W/Stamp"));
+    PrintWithStampPushButton =
+        makeButton("PrintWithStampPushButton", QStringLiteral("Print W/Stamp"));
     PrintWithNotePushButton =
         makeButton("PrintWithNotePushButton", QStringLiteral("Print W/Note+Stamp"));
     PageSetUpPushButton = makeButton("PageSetUpPushButton", QStringLiteral("Page Setup"));
@@ -29,10 +30,12 @@ Window1::Window1(QWidget *parent)
         makeButton("AddToPrintJobPushButton1", QStringLiteral("Add To Print Job-1"));
     AddToPrintJobPushButton2 =
         makeButton("AddToPrintJobPushButton2", QStringLiteral("Add To Print Job-2"));
-    AddNoteToJobPushButton = makeButton("AddNoteToJobPushButton", QStringLiteral("Add Note To Job"));
+    AddNoteToJobPushButton =
+        makeButton("AddNoteToJobPushButton", QStringLiteral("Add Note To Job"));
     PrintPrintJjobPushButton =
         makeButton("PrintPrintJjobPushButton", QStringLiteral("Print Print Job"));
-    ClearPrintJobPushButton = makeButton("ClearPrintJobPushButton", QStringLiteral("Clear Print Job"));
+    ClearPrintJobPushButton =
+        makeButton("ClearPrintJobPushButton", QStringLiteral("Clear Print Job"));
 
     WASTEfield1 = makeDocument("WASTEfield1");
     WASTEfield2 = makeDocument("WASTEfield2");
@@ -58,6 +61,7 @@ Window1::Window1(QWidget *parent)
     IntializePKSTimer = makeTimer("IntializePKSTimer", 1000);
 
     printing::install(*this);
+    printing::installStampAndNote(*this);
 }
 
 Window1::~Window1()

@@ -88,9 +88,9 @@ int pageSetupRun(Window1 &w)
     platform::host().bringProcessFront();
     const int result = w.WASTEfield1->pageSetup();
     const QString format = w.WASTEfield1->pageSetupString();
-    for (StyledDocument *doc : {w.WASTEfield2, w.WASTEfield3, w.PrintBoard2WasteField,
-                                w.PrintBoard3WASTEfield, w.PrintBoard4WASTEfield,
-                                w.PrintBoard5WASTEfield}) {
+    for (StyledDocument *doc :
+         {w.WASTEfield2, w.WASTEfield3, w.PrintBoard2WasteField, w.PrintBoard3WASTEfield,
+          w.PrintBoard4WASTEfield, w.PrintBoard5WASTEfield}) {
         doc->setPageSetupString(format);
     }
     if (isError(result))

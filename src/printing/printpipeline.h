@@ -37,7 +37,7 @@ void showPrintError(const QString &prefix, int code);
 
 // The actions.
 void printSelectionCommand(Window1 &w);
-void printCapture(Window1 &w);                 // Timer1
+void printCapture(Window1 &w);                    // Timer1
 void printCaptureWithPageSetupForced(Window1 &w); // Timer9
 void pageSetupCommand(Window1 &w);
 

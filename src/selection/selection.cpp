@@ -5,6 +5,7 @@
 #include "platform/desktop.h"
 #include "platform/host.h"
 #include "platform/styleddocument.h"
+#include "printing/addnotewindow.h"
 #include "selection/geometry.h"
 #include "selection/overlaywindow.h"
 #include "selection/scaledisplaywindow.h"
@@ -37,6 +38,9 @@ void continueWith(Window1 &w, int code)
         break;
     case 4:
         w.Timer4->start();
+        break;
+    case 5:
+        AddNoteWindow::instance()->showIn(AddNoteWindow::Layout::Print);
         break;
     case 6:
         w.Timer9->start();

@@ -95,7 +95,8 @@ void tst_PrintPipeline::select(QPoint from, QPoint to)
 
 bool tst_PrintPipeline::waitForContinuation()
 {
-    (void)QTest::qWaitFor([this] { return !m_w->Timer1->isActive() && !m_w->Timer9->isActive(); }, 5000);
+    (void)QTest::qWaitFor([this] { return !m_w->Timer1->isActive() && !m_w->Timer9->isActive(); },
+                          5000);
     return !m_w->Timer1->isActive() && !m_w->Timer9->isActive();
 }
 
@@ -154,9 +155,9 @@ void tst_PrintPipeline::oversizeOpensPageSetup()
     m_w->PrintPushButton->click();
     // 600 wide: fits a landscape page but not a portrait one, which is what release tests.
     select(QPoint(100, 100), QPoint(698, 400));
-    const QStringList atRelease = alwaysPageSetup ? QStringList{}
-                                                  : QStringList{QStringLiteral("front"),
-                                                                QStringLiteral("pagesetup:-128")};
+    const QStringList atRelease =
+        alwaysPageSetup ? QStringList{}
+                        : QStringList{QStringLiteral("front"), QStringLiteral("pagesetup:-128")};
     QVERIFY2(m_host->events == atRelease, qPrintable(m_host->events.join(" | ")));
     QVERIFY(m_w->Timer1->isActive());
     m_w->Timer1->stop();
@@ -207,7 +208,8 @@ void tst_PrintPipeline::cancelledPrintRestoresClipboard_data()
     // Neither text nor a picture: the restore document stays empty, and still the user gets
     // the files they copied back.
     QTest::newRow("files copied in a file manager")
-        << QByteArray("copy\nfile:///tmp/a.txt") << "x-special/gnome-copied-files" << "";
+        << QByteArray("copy\nfile:///tmp/a.txt") << "x-special/gnome-copied-files"
+        << "";
 }
 
 void tst_PrintPipeline::cancelledPrintRestoresClipboard()
@@ -234,8 +236,10 @@ void tst_PrintPipeline::failedPrintIsReported()
     // The queue refuses jobs, as a stopped or full printer does.
     QVERIFY(cupsqueue::reject());
     const auto acceptAgain = qScopeGuard([] { cupsqueue::accept(); });
-    m_host->printAnswers.push_back(
-        {0, [](QPrinter &printer) { printer.setPrinterName(QLatin1String(cupsqueue::DefaultQueue)); }});
+    m_host->printAnswers.push_back({0, [](QPrinter &printer) {
+                                        printer.setPrinterName(
+                                            QLatin1String(cupsqueue::DefaultQueue));
+                                    }});
     m_w->PrintPushButton->click();
     select(QPoint(100, 100), QPoint(300, 200));
     QVERIFY(waitForContinuation());
@@ -273,18 +277,17 @@ void tst_PrintPipeline::pageSetupCopiesFormat()
     before.scalePercent = 80;
     m_w->WASTEfield1->setPageSetupString(before.toString());
     m_w->WASTEfield3->setPageSetupString(QStringLiteral("something older"));
-    m_host->pageSetupAnswers.push_back(
-        {answer, [](PageFormat &f) {
-             f.scalePercent = 50;
-             f.orientation = QPageLayout::Landscape;
-         }});
+    m_host->pageSetupAnswers.push_back({answer, [](PageFormat &f) {
+                                            f.scalePercent = 50;
+                                            f.orientation = QPageLayout::Landscape;
+                                        }});
     m_w->PageSetUpPushButton->click();
 
     const QString format = m_w->WASTEfield1->pageSetupString();
     QCOMPARE(PageFormat::fromString(format)->scalePercent, answer == 0 ? 50 : 80);
-    for (StyledDocument *doc : {m_w->WASTEfield2, m_w->WASTEfield3, m_w->PrintBoard2WasteField,
-                                m_w->PrintBoard3WASTEfield, m_w->PrintBoard4WASTEfield,
-                                m_w->PrintBoard5WASTEfield}) {
+    for (StyledDocument *doc :
+         {m_w->WASTEfield2, m_w->WASTEfield3, m_w->PrintBoard2WasteField,
+          m_w->PrintBoard3WASTEfield, m_w->PrintBoard4WASTEfield, m_w->PrintBoard5WASTEfield}) {
         QVERIFY2(doc->pageSetupString() == format, qPrintable(doc->objectName()));
     }
     QCOMPARE(m_w->WASTEfieldRestoreClipboard->pageSetupString(), QString());

@@ -125,8 +125,8 @@ void tst_PrintSelection::checkPicture(const QString &pdf, double scale)
     QCOMPARE(QSize(row.width, row.height), CapturedPart.size());
     const QSizeF printed = row.printedSizePt();
     const QSizeF expected = QSizeF(CapturedPart.size()) * scale;
-    QVERIFY2(qAbs(printed.width() - expected.width()) < 1
-                 && qAbs(printed.height() - expected.height()) < 1,
+    QVERIFY2(qAbs(printed.width() - expected.width()) < 1 &&
+                 qAbs(printed.height() - expected.height()) < 1,
              qPrintable(QStringLiteral("printed %1 x %2 pt, expected %3 x %4")
                             .arg(printed.width())
                             .arg(printed.height())
@@ -165,7 +165,8 @@ void tst_PrintSelection::printsSelection()
         format.scalePercent = scale;
         m_w->WASTEfield1->setPageSetupString(format.toString());
     }
-    const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).left(20) + ".pdf");
+    const QString file =
+        m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).left(20) + ".pdf");
     DialogDriver driver;
     if (destination == QLatin1String("file"))
         driver.printToFile(file);
