@@ -9,6 +9,7 @@
 #include "platform/styleddocument.h"
 #include "printboards/slots.h"
 #include "support/desktoptools.h"
+#include "support/testhost.h"
 
 #include <QAction>
 #include <QDir>
@@ -41,9 +42,7 @@ void tst_Startup::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "this test needs the X server of the test harness");
-    auto host = std::make_unique<RecordingHost>();
-    m_host = host.get();
-    platform::setHost(std::move(host));
+    m_host = installRecordingHost();
 }
 
 void tst_Startup::init()

@@ -12,6 +12,7 @@
 #include "selection/selection.h"
 #include "support/cupsqueue.h"
 #include "support/desktoptools.h"
+#include "support/testhost.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -63,9 +64,7 @@ void tst_PrintPipeline::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "this test needs the X server of the test harness");
-    auto host = std::make_unique<RecordingHost>();
-    m_host = host.get();
-    platform::setHost(std::move(host));
+    m_host = installRecordingHost();
 }
 
 void tst_PrintPipeline::init()

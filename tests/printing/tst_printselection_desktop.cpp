@@ -10,7 +10,8 @@
 #include "support/cupsqueue.h"
 #include "support/desktoptools.h"
 #include "support/dialogdriver.h"
-#include "support/pdfinspect.h"
+#include "support/pdftools.h"
+#include "support/testhost.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -74,9 +75,7 @@ void tst_PrintSelection::initTestCase()
              "this test needs the X server of the test harness");
     QVERIFY2(cupsqueue::exists(), "this test needs the harness's CUPS queue PDF");
     QVERIFY(m_dir.isValid());
-    auto host = std::make_unique<RecordingHost>(); // dialogs unscripted: the real ones open
-    m_host = host.get();
-    platform::setHost(std::move(host));
+    m_host = installRecordingHost();
     m_patternWindow = std::make_unique<PatternWindow>(m_pattern, PatternAt);
     QVERIFY(m_patternWindow->showAndWait());
 }
@@ -117,11 +116,11 @@ QString tst_PrintSelection::waitForPdf(const QString &destination, const QString
 void tst_PrintSelection::checkPicture(const QString &pdf, double scale)
 {
     QString error;
-    QList<pdfinspect::ImageRow> rows = pdfinspect::images(pdf, &error);
+    QList<pdftools::ImageRow> rows = pdftools::images(pdf, &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    rows.removeIf([](const pdfinspect::ImageRow &r) { return r.type != QLatin1String("image"); });
+    rows.removeIf([](const pdftools::ImageRow &r) { return r.type != QLatin1String("image"); });
     QCOMPARE(rows.size(), 1);
-    const pdfinspect::ImageRow &row = rows.first();
+    const pdftools::ImageRow &row = rows.first();
     QCOMPARE(QSize(row.width, row.height), CapturedPart.size());
     const QSizeF printed = row.printedSizePt();
     const QSizeF expected = QSizeF(CapturedPart.size()) * scale;
@@ -132,7 +131,7 @@ void tst_PrintSelection::checkPicture(const QString &pdf, double scale)
                             .arg(printed.height())
                             .arg(expected.width())
                             .arg(expected.height())));
-    const QList<QImage> pictures = pdfinspect::extractImages(pdf, &error);
+    const QList<QImage> pictures = pdftools::extractImages(pdf, &error);
     QVERIFY2(!pictures.isEmpty(), qPrintable(error));
     QString why;
     QVERIFY2(samePixels(pictures.first(), m_pattern.copy(CapturedPart), &why), qPrintable(why));

@@ -12,7 +12,8 @@
 #include "selection/overlaywindow.h"
 #include "selection/selection.h"
 #include "support/desktoptools.h"
-#include "support/pdfinspect.h"
+#include "support/pdftools.h"
+#include "support/testhost.h"
 
 #include <QClipboard>
 #include <QDateTime>
@@ -192,9 +193,7 @@ void tst_StampAndNote::initTestCase()
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "this test needs the X server of the test harness");
     QVERIFY(m_dir.isValid());
-    auto host = std::make_unique<RecordingHost>();
-    m_host = host.get();
-    platform::setHost(std::move(host));
+    m_host = installRecordingHost();
     m_patternWindow = std::make_unique<PatternWindow>(m_pattern, PatternAt);
     QVERIFY(m_patternWindow->showAndWait());
 }
@@ -314,14 +313,14 @@ void tst_StampAndNote::stampPrint()
 
     QVERIFY2(m_printed == Picture + QStringLiteral("\r\r") + stamp, qPrintable(quoted(m_printed)));
     QString error;
-    const QString text = pdfinspect::text(file, &error);
+    const QString text = pdftools::text(file, &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QVERIFY2(comparable(text).simplified() == comparable(stamp).simplified(),
              qPrintable(quoted(text) + QStringLiteral(" printed, stamp ") + quoted(stamp)));
     QString why;
     // Below the picture, 150 points high, and the empty line.
     QVERIFY2(stampPrinted(file, stamp, CapturedPart.height(), &why), qPrintable(why));
-    const QList<QImage> pictures = pdfinspect::extractImages(file, &error);
+    const QList<QImage> pictures = pdftools::extractImages(file, &error);
     QVERIFY2(pictures.size() == 1, qPrintable(error));
     QVERIFY2(samePixels(pictures.first(), m_pattern.copy(CapturedPart), &why), qPrintable(why));
 }
@@ -349,7 +348,7 @@ void tst_StampAndNote::rejectedSelectionThenStampPrintsBothStamps()
     QVERIFY2(m_printed == expected,
              qPrintable(quoted(m_printed) + QStringLiteral(", expected ") + quoted(expected)));
     const QStringList lines =
-        comparable(pdfinspect::text(file)).trimmed().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        comparable(pdftools::text(file)).trimmed().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     const QStringList expectedLines{comparable(left.trimmed()).simplified(),
                                     comparable(second).simplified()};
     QVERIFY2(lines == expectedLines, qPrintable(lines.join(QLatin1Char('|'))));
@@ -408,7 +407,7 @@ void tst_StampAndNote::noteTypedAndPrinted()
     QCOMPARE(clipboardRead(), UsersText);
 
     QString error;
-    const QString text = comparable(pdfinspect::text(file, &error));
+    const QString text = comparable(pdftools::text(file, &error));
     QVERIFY2(error.isEmpty(), qPrintable(error));
     const QStringList lines = text.trimmed().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     const QStringList expectedLines{QStringLiteral("NOTE: ") + note,
@@ -416,7 +415,7 @@ void tst_StampAndNote::noteTypedAndPrinted()
     QVERIFY2(lines == expectedLines, qPrintable(quoted(text)));
     QString why;
     QVERIFY2(stampPrinted(file, stamp, CapturedPart.height(), &why), qPrintable(why));
-    const QList<QImage> pictures = pdfinspect::extractImages(file, &error);
+    const QList<QImage> pictures = pdftools::extractImages(file, &error);
     QVERIFY2(pictures.size() == 1, qPrintable(error));
     QVERIFY2(samePixels(pictures.first(), m_pattern.copy(CapturedPart), &why), qPrintable(why));
 }
@@ -559,9 +558,9 @@ void tst_StampAndNote::longNotePrintsWhole()
              "the document to print does not hold the whole note");
 
     QString error;
-    const int pages = pdfinspect::pageCount(file, &error);
+    const int pages = pdftools::pageCount(file, &error);
     QVERIFY2(pages >= 2, qPrintable(QStringLiteral("%1 page(s) %2").arg(pages).arg(error)));
-    const QString text = comparable(pdfinspect::text(file, &error));
+    const QString text = comparable(pdftools::text(file, &error));
     QVERIFY2(error.isEmpty(), qPrintable(error));
     const qsizetype noteAt = text.indexOf(QStringLiteral("NOTE: "));
     const qsizetype stampAt = text.lastIndexOf(comparable(stamp).simplified());

@@ -24,12 +24,17 @@ void tst_Geometry::rectangle_data()
     QTest::addColumn<bool>("accepted");
 
     // Width is two points more than the drag; height is press minus release.
-    QTest::newRow("6 right, 1 down: smallest accepted") << QPoint(100, 100) << QPoint(106, 101) << 8.0 << -1.0 << true;
-    QTest::newRow("5 right: too narrow") << QPoint(100, 100) << QPoint(105, 300) << 7.0 << -200.0 << false;
+    QTest::newRow("6 right, 1 down: smallest accepted")
+        << QPoint(100, 100) << QPoint(106, 101) << 8.0 << -1.0 << true;
+    QTest::newRow("5 right: too narrow")
+        << QPoint(100, 100) << QPoint(105, 300) << 7.0 << -200.0 << false;
     QTest::newRow("plain click") << QPoint(100, 100) << QPoint(100, 100) << 2.0 << 0.0 << false;
-    QTest::newRow("straight right, no height") << QPoint(100, 100) << QPoint(400, 100) << 302.0 << 0.0 << false;
-    QTest::newRow("dragged upward") << QPoint(100, 300) << QPoint(400, 100) << 302.0 << 200.0 << false;
-    QTest::newRow("dragged to the left") << QPoint(400, 100) << QPoint(100, 300) << -298.0 << -200.0 << false;
+    QTest::newRow("straight right, no height")
+        << QPoint(100, 100) << QPoint(400, 100) << 302.0 << 0.0 << false;
+    QTest::newRow("dragged upward")
+        << QPoint(100, 300) << QPoint(400, 100) << 302.0 << 200.0 << false;
+    QTest::newRow("dragged to the left")
+        << QPoint(400, 100) << QPoint(100, 300) << -298.0 << -200.0 << false;
     QTest::newRow("ordinary") << QPoint(10, 20) << QPoint(610, 720) << 602.0 << -700.0 << true;
 }
 

@@ -7,7 +7,8 @@
 #include "selection/overlaywindow.h"
 #include "selection/scaledisplaywindow.h"
 #include "support/desktoptools.h"
-#include "support/pdfinspect.h"
+#include "support/pdftools.h"
+#include "support/testhost.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -53,9 +54,7 @@ void tst_GuideDesktop::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "this test needs the X server of the test harness");
-    auto host = std::make_unique<RecordingHost>();
-    m_host = host.get();
-    platform::setHost(std::move(host));
+    m_host = installRecordingHost();
 }
 
 void tst_GuideDesktop::init()
@@ -186,7 +185,7 @@ void tst_GuideDesktop::printedPictureHasNoGuide()
     QTRY_VERIFY(!ScaleDisplayWindow::existing());
     QTRY_VERIFY_WITH_TIMEOUT(m_host->events.contains(QStringLiteral("print:0")), 5000);
 
-    const QList<QImage> printed = pdfinspect::extractImages(pdf);
+    const QList<QImage> printed = pdftools::extractImages(pdf);
     QCOMPARE(printed.size(), 1);
     QString why;
     QVERIFY2(samePixels(printed.first(), picture.copy(10, 10, 740, 390), &why), qPrintable(why));

@@ -7,7 +7,7 @@
 
 // What a PDF holds, read with poppler-utils (pdfimages, pdfinfo, pdftotext). Every function
 // returns an empty or zero value when the tool fails and puts the reason in `error` if given.
-namespace pdfinspect {
+namespace pdftools {
 
 // One row of `pdfimages -list`.
 struct ImageRow
@@ -38,4 +38,4 @@ struct ImageRow
 // The text of all pages, pages separated by form feeds.
 [[nodiscard]] QString text(const QString &pdf, QString *error = nullptr);
 
-} // namespace pdfinspect
+} // namespace pdftools

@@ -1,4 +1,4 @@
-#include "support/pdfinspect.h"
+#include "support/pdftools.h"
 
 #include <QDir>
 #include <QProcess>
@@ -34,7 +34,7 @@ bool run(const QString &program, const QStringList &args, QByteArray *out, QStri
 
 } // namespace
 
-namespace pdfinspect {
+namespace pdftools {
 
 QList<ImageRow> images(const QString &pdf, QString *error)
 {
@@ -124,4 +124,4 @@ QString text(const QString &pdf, QString *error)
     return QString::fromUtf8(out);
 }
 
-} // namespace pdfinspect
+} // namespace pdftools
