@@ -1,5 +1,5 @@
 #include "core/menu.h"
-#include "core/menubarwindow.h"
+#include "core/menuhost.h"
 #include "core/resources.h"
 #include "core/startup.h"
 #include "core/window1.h"
@@ -38,15 +38,11 @@ int main(int argc, char *argv[])
     startup::openApplication(menu);
     Window1 engine;
     startup::openEngine(engine, menu);
-    MenuBarWindow menus(engine, menu);
-    menus.show();
+    MenuHost menus(engine, menu);
     QObject::connect(&instance, &SingleInstance::messageReceived, &menus,
-                     [&menus](const QByteArray &m) {
-                         if (m == "front") {
-                             menus.show();
-                             menus.raise();
-                             menus.activateWindow();
-                         }
+                     [&menus](const QByteArray &message) {
+                         if (message == "front")
+                             menus.bringToFront();
                      });
 
     // Quit, a termination signal and the end of the desktop session all end here.
