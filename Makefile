@@ -4,7 +4,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps deps-test bench format clean
+.PHONY: run test build deps deps-test deps-bench bench format clean
 
 run: deps build
 	scripts/run.sh $(BUILD_DIR)
@@ -18,11 +18,14 @@ deps:
 deps-test:
 	scripts/install-deps.sh test
 
+deps-bench:
+	scripts/install-deps.sh bench
+
 build:
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-bench: deps-test build
+bench: deps-bench build
 	scripts/run-bench.sh $(BUILD_DIR)
 
 format:

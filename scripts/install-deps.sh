@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running or testing Quillo needs and is not there yet.
-# Usage: scripts/install-deps.sh [build|test]
+# Usage: scripts/install-deps.sh [build|test|bench]
 set -euo pipefail
 
 mode=${1:-build}
@@ -13,6 +13,8 @@ test_pkgs=(xdotool xclip x11-utils cups cups-client cups-bsd cups-pdf poppler-ut
 
 pkgs=("${build_pkgs[@]}" "${run_pkgs[@]}")
 [ "$mode" = test ] && pkgs+=("${test_pkgs[@]}")
+# The benchmarks compare idle memory with another screen-capture tool.
+[ "$mode" = bench ] && pkgs+=("${test_pkgs[@]}" flameshot)
 
 missing=()
 for p in "${pkgs[@]}"; do

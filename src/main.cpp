@@ -1,54 +1,6 @@
-#include "core/menu.h"
-#include "core/menuhost.h"
-#include "core/resources.h"
-#include "core/startup.h"
-#include "core/window1.h"
-#include "platform/desktop.h"
-#include "platform/host.h"
-#include "platform/signals.h"
-#include "platform/singleinstance.h"
-
-#include <QApplication>
-#include <cstdio>
+#include "core/application.h"
 
 int main(int argc, char *argv[])
 {
-    platform::keepScreenBuffersInHeap();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillo"));
-    QApplication::setApplicationVersion(QStringLiteral(QUILLO_VERSION));
-    // The program lives in the background: closing its last window must not end it.
-    QApplication::setQuitOnLastWindowClosed(false);
-    platform::quitOnTerminationSignals();
-
-    if (SingleInstance::sendToRunning("front")) {
-        std::fprintf(stderr, "Quillo is already running; its menus were brought to the front.\n");
-        return 0;
-    }
-    SingleInstance instance;
-    if (QString error; !instance.listen(&error))
-        std::fprintf(stderr, "quillo: a second start will not find this one: %s\n",
-                     qPrintable(error));
-
-    const resources::Location &folder = resources::folder();
-    if (!folder.ok)
-        platform::host().message(folder.problem);
-
-    Menu menu;
-    startup::openApplication(menu);
-    Window1 engine;
-    startup::openEngine(engine, menu);
-    MenuHost menus(engine, menu);
-    QObject::connect(&instance, &SingleInstance::messageReceived, &menus,
-                     [&menus](const QByteArray &message) {
-                         if (message == "front")
-                             menus.bringToFront();
-                     });
-
-    // Quit, a termination signal and the end of the desktop session all end here.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &engine,
-                     [&engine] { startup::shutdown(engine); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &engine,
-                     [&engine] { startup::shutdown(engine); });
-    return QApplication::exec();
+    return runApplication(argc, argv);
 }
