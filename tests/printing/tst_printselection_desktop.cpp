@@ -13,7 +13,6 @@
 #include "support/pdftools.h"
 #include "support/testhost.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -23,26 +22,6 @@
 #include <QTimer>
 
 using namespace desktoptools;
-
-namespace {
-
-// Where the pattern window stands, and the drag over it: the capture is the drag itself,
-// 200 x 150 points starting 20 points into the pattern.
-constexpr QPoint PatternAt(400, 300);
-constexpr QPoint DragFrom(420, 320);
-constexpr QPoint DragTo(620, 470);
-const QRect CapturedPart(QPoint(20, 20), QSize(200, 150));
-
-QByteArray png(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-} // namespace
 
 class tst_PrintSelection final : public QObject
 {
@@ -157,7 +136,7 @@ void tst_PrintSelection::printsSelection()
     if (clipboard == QLatin1String("text"))
         QVERIFY(clipboardWrite("what the user copied"));
     else
-        QVERIFY(clipboardWrite(png(usersPicture), QStringLiteral("image/png")));
+        QVERIFY(clipboardWrite(pngBytes(usersPicture), QStringLiteral("image/png")));
 
     if (scale != 100) {
         PageFormat format;

@@ -34,13 +34,7 @@ using namespace desktoptools;
 
 namespace {
 
-// The pattern window and the drag over it: the capture is 200 x 150 points, 20 points into
-// the pattern. The note window opens far to the right of it.
-constexpr QPoint PatternAt(400, 300);
-constexpr QPoint DragFrom(420, 320);
-constexpr QPoint DragTo(620, 470);
-const QRect CapturedPart(QPoint(20, 20), QSize(200, 150));
-
+// The note window opens far to the right of the standard selection.
 const QString Picture(QChar::ObjectReplacementCharacter);
 const QByteArray UsersText("what the user copied");
 

@@ -1,5 +1,6 @@
 #include "support/desktoptools.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QProcess>
@@ -84,6 +85,15 @@ bool clipboardWrite(const QByteArray &data, const QString &target)
     // Let the ownership change reach everyone before the test goes on.
     QTest::qWait(100);
     return o.exitCode == 0;
+}
+
+QByteArray pngBytes(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 QImage pattern(int width, int height)

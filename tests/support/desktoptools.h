@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 
@@ -32,6 +33,17 @@ QStringList clipboardTargets();
 // Makes xclip the clipboard's owner with `data` of type `target`; xclip keeps serving it in the
 // background until another program takes the clipboard.
 bool clipboardWrite(const QByteArray &data, const QString &target = QStringLiteral("UTF8_STRING"));
+
+// The selection most end-to-end tests make: a pattern window at PatternAt and a drag from
+// DragFrom to DragTo over it, which captures CapturedPart of the pattern (200 x 150 points,
+// 20 points into it).
+inline constexpr QPoint PatternAt(400, 300);
+inline constexpr QPoint DragFrom(420, 320);
+inline constexpr QPoint DragTo(620, 470);
+inline const QRect CapturedPart(QPoint(20, 20), QSize(200, 150));
+
+// The picture as PNG bytes, as another program would put it on the clipboard.
+QByteArray pngBytes(const QImage &image);
 
 // A picture in which nearly every pixel differs from its neighbours, so that an offset or a
 // resampled copy never passes for the original.
