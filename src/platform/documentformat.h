@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QTextFormat>
+#include <functional>
 #include <optional>
 
 class QTextDocument;
@@ -37,11 +38,43 @@ struct Paragraph
     QList<Run> runs;
 };
 
+// A picture as a document holds it: its pixels, its PNG encoding, or both. Pictures read from a
+// file stay encoded until something needs their pixels, so that starting with boards full of
+// screenshots costs neither the decoding nor the memory of the pixels, and saving them again
+// costs no re-encoding.
+class Picture
+{
+public:
+    Picture() = default;
+    explicit Picture(const QImage &image);
+    // PNG bytes as read() checked them; `format` and `ratio` are those of the pixels they decode
+    // to.
+    Picture(QByteArray png, QImage::Format format, qreal ratio);
+
+    [[nodiscard]] bool isNull() const { return m_image.isNull() && m_png.isEmpty(); }
+    // The pixels; decoded on every call while only the encoding is held. A null image when the
+    // PNG does not decode after all.
+    [[nodiscard]] QImage image() const;
+    // The PNG encoding; encoded on every call while only the pixels are held.
+    [[nodiscard]] QByteArray png() const;
+    [[nodiscard]] QImage::Format format() const { return m_format; }
+    [[nodiscard]] qreal devicePixelRatio() const { return m_ratio; }
+    // Encodes once if needed and lets the pixels go. False when the pixels cannot be encoded.
+    bool keepEncodedOnly();
+    [[nodiscard]] bool isEncoded() const { return !m_png.isEmpty(); }
+
+private:
+    QImage m_image;
+    QByteArray m_png;
+    QImage::Format m_format = QImage::Format_Invalid;
+    qreal m_ratio = 1;
+};
+
 // A document or a range of one: at least one paragraph, and every picture its runs show.
 struct Content
 {
     QList<Paragraph> paragraphs;
-    QHash<QString, QImage> pictures;
+    QHash<QString, Picture> pictures;
 };
 
 template<typename T> struct Result
@@ -50,13 +83,19 @@ template<typename T> struct Result
     QString error; // a sentence fragment for the user, empty when value is set
 };
 
-// The characters start..end of the document (positions as QTextCursor counts them). Fails when a
-// picture in the range has no image in the document's resources.
-[[nodiscard]] Result<Content> capture(const QTextDocument &document, int start, int end);
+// Finds the picture a document's image format names; a null Picture when there is none.
+using PictureLookup = std::function<Picture(const QString &name)>;
+
+// The characters start..end of the document (positions as QTextCursor counts them). Pictures come
+// from `lookup`, or from the document's resources without one. Fails when a picture in the range
+// cannot be found.
+[[nodiscard]] Result<Content> capture(const QTextDocument &document, int start, int end,
+                                      const PictureLookup &lookup = {});
 
 [[nodiscard]] Result<QByteArray> write(const Content &content);
-// Checks everything (signature, version, length, checksum, structure, every picture decoding)
-// before it returns content, so a caller can apply the result or leave its document untouched.
+// Checks everything (signature, version, length, checksum, structure, every picture's PNG
+// structure, checksums and size) before it returns content, so a caller can apply the result or
+// leave its document untouched. Pictures are returned encoded; they decode when first needed.
 [[nodiscard]] Result<Content> read(const QByteArray &bytes);
 
 } // namespace documentformat

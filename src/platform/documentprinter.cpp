@@ -204,6 +204,8 @@ int printDocument(const QTextDocument &doc, QPrinter &printer, int scalePercent)
 
     // Our own copy: the layout width, margins and metrics below are for paper only.
     std::unique_ptr<QTextDocument> column(doc.clone());
+    // Pictures the document keeps outside its resources are decoded for this copy only.
+    column->setResourceProvider(doc.resourceProvider());
     // The page margins are the only white border; a picture as wide as the printable area must
     // fit it exactly.
     column->setDocumentMargin(0);

@@ -18,15 +18,6 @@
 
 namespace {
 
-// Picture resources are named "quillo-picture:<n>", n counting per document, so a name never
-// meets a file path or a web address when QTextDocument looks a resource up.
-QString addPicture(QTextDocument &doc, int &counter, const QImage &image)
-{
-    const QString name = QStringLiteral("quillo-picture:%1").arg(++counter);
-    doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
-    return name;
-}
-
 // Qt also takes "\r" and "\r\n" as breaks, but documents only "\n"; being explicit keeps setText
 // and paste independent of that.
 QString withLineFeeds(QString text)
@@ -47,16 +38,42 @@ QTextCharFormat textFormat(QTextCharFormat format)
     return format;
 }
 
+// "w h" in logical pixels, as LogicalSizeMime carries it.
+std::optional<QSizeF> parseLogicalSize(const QByteArray &value)
+{
+    const QList<QByteArray> parts = value.simplified().split(' ');
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool okW = false;
+    bool okH = false;
+    const double w = parts[0].toDouble(&okW);
+    const double h = parts[1].toDouble(&okH);
+    if (!okW || !okH || !std::isfinite(w) || !std::isfinite(h) || w <= 0 || h <= 0)
+        return std::nullopt;
+    return QSizeF(w, h);
+}
+
+} // namespace
+
+// Picture resources are named "quillo-picture:<n>", n counting per document, so a name never
+// meets a file path or a web address when QTextDocument looks a resource up.
+QString StyledDocument::addPicture(const documentformat::Picture &picture)
+{
+    const QString name = QStringLiteral("quillo-picture:%1").arg(++m_nextImage);
+    m_pictures.insert(name, picture);
+    return name;
+}
+
 // Inserts at the cursor (replacing its selection) and leaves the cursor behind the content. The
 // first paragraph's format replaces the one of the paragraph it lands in only when it fills it
 // entirely or starts it and more paragraphs follow, so a word pasted into a line keeps the line's
 // alignment while a whole loaded document keeps its own.
-void insertContent(QTextDocument &doc, QTextCursor &cursor, int &pictureCounter,
-                   const documentformat::Content &content)
+void StyledDocument::insertContent(const documentformat::Content &content)
 {
+    QTextCursor &cursor = m_cursor;
     QHash<QString, QString> names;
     for (auto it = content.pictures.cbegin(); it != content.pictures.cend(); ++it)
-        names.insert(it.key(), addPicture(doc, pictureCounter, it.value()));
+        names.insert(it.key(), addPicture(it.value()));
 
     cursor.removeSelectedText();
     const bool ownsFirstParagraph =
@@ -79,34 +96,17 @@ void insertContent(QTextDocument &doc, QTextCursor &cursor, int &pictureCounter,
     }
 }
 
-// "w h" in logical pixels, as LogicalSizeMime carries it.
-std::optional<QSizeF> parseLogicalSize(const QByteArray &value)
-{
-    const QList<QByteArray> parts = value.simplified().split(' ');
-    if (parts.size() != 2)
-        return std::nullopt;
-    bool okW = false;
-    bool okH = false;
-    const double w = parts[0].toDouble(&okW);
-    const double h = parts[1].toDouble(&okH);
-    if (!okW || !okH || !std::isfinite(w) || !std::isfinite(h) || w <= 0 || h <= 0)
-        return std::nullopt;
-    return QSizeF(w, h);
-}
-
-QByteArray pngBytes(const QImage &image)
-{
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
-}
-
-} // namespace
-
 StyledDocument::StyledDocument(QObject *parent) : QObject(parent), m_cursor(&m_doc)
 {
+    // Pixels are handed out on request and never cached by the text document: whoever lays
+    // pictures out (the printer's copy) holds them only while it needs them. Unknown names find
+    // nothing, so a resource name never turns into a file read.
+    m_doc.setResourceProvider([this](const QUrl &url) -> QVariant {
+        const auto it = m_pictures.constFind(url.toString());
+        if (it == m_pictures.cend())
+            return {};
+        return it->image();
+    });
     QFont font = QGuiApplication::font();
     font.setPointSize(12);
     m_doc.setDefaultFont(font);
@@ -128,6 +128,7 @@ void StyledDocument::setText(const QString &text)
     // clear() also drops the old pictures and the undo history, as QTextDocument::setPlainText
     // does; the default font and tab stops stay.
     m_doc.clear();
+    m_pictures.clear();
     m_cursor.insertText(withLineFeeds(text), QTextCharFormat());
     m_cursor.setPosition(0);
 }
@@ -151,7 +152,7 @@ void StyledDocument::insertMimeData(const QMimeData &data)
         const auto content = documentformat::read(data.data(QLatin1String(FragmentMime)));
         if (content.value) {
             m_cursor.beginEditBlock();
-            insertContent(m_doc, m_cursor, m_nextImage, *content.value);
+            insertContent(*content.value);
             m_cursor.endEditBlock();
             return;
         }
@@ -181,7 +182,7 @@ void StyledDocument::insertPicture(const QImage &image, const QSizeF &logicalSiz
         return;
     const QSizeF size = logicalSize.isEmpty() ? image.deviceIndependentSize() : logicalSize;
     QTextImageFormat format;
-    format.setName(addPicture(m_doc, m_nextImage, image));
+    format.setName(addPicture(documentformat::Picture(image)));
     format.setWidth(size.width());
     format.setHeight(size.height());
     m_cursor.insertImage(format);
@@ -227,7 +228,8 @@ QMimeData *StyledDocument::mimeDataForSelection() const
     if (start == end)
         return mime;
 
-    const auto content = documentformat::capture(m_doc, start, end);
+    const auto content = documentformat::capture(
+        m_doc, start, end, [this](const QString &name) { return m_pictures.value(name); });
     if (!content.value) // only a picture without image data; offer what is left
         return mime;
     if (const auto bytes = documentformat::write(*content.value); bytes.value)
@@ -237,7 +239,7 @@ QMimeData *StyledDocument::mimeDataForSelection() const
     if (end - start == 1 && paragraphs.size() == 1 && paragraphs[0].runs.size() == 1 &&
         paragraphs[0].runs[0].format.isImageFormat()) {
         const QTextImageFormat format = paragraphs[0].runs[0].format.toImageFormat();
-        mime->setImageData(content.value->pictures.value(format.name()));
+        mime->setImageData(content.value->pictures.value(format.name()).image());
         mime->setData(QLatin1String(LogicalSizeMime), QByteArray::number(format.width()) + ' ' +
                                                           QByteArray::number(format.height()));
         return mime;
@@ -254,7 +256,7 @@ QMimeData *StyledDocument::mimeDataForSelection() const
     for (auto it = content.value->pictures.cbegin(); it != content.value->pictures.cend(); ++it) {
         html.replace(QLatin1String("src=\"%1\"").arg(it.key()),
                      QLatin1String("src=\"data:image/png;base64,%1\"")
-                         .arg(QLatin1String(pngBytes(it.value()).toBase64())));
+                         .arg(QLatin1String(it.value().png().toBase64())));
     }
     mime->setHtml(html);
     return mime;
@@ -275,8 +277,12 @@ StyledDocument::FileResult StyledDocument::loadFile(const QString &path, int sta
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failure(file.errorString());
-    // Bounded, so that a device file or a huge file cannot exhaust memory.
-    const QByteArray bytes = file.read(documentformat::MaxFileSize + 1);
+    // Bounded, so that a device file or a huge file cannot exhaust memory. A regular file is read
+    // in one go at its known size, which is several times faster than a read sized for the bound.
+    if (!file.isSequential() && file.size() > documentformat::MaxFileSize)
+        return failure(tr("the file is too large"));
+    const QByteArray bytes = file.isSequential() ? file.read(documentformat::MaxFileSize + 1)
+                                                 : file.read(file.size() + 1);
     if (file.error() != QFileDevice::NoError)
         return failure(tr("it could not be read (%1)").arg(file.errorString()));
     const auto content = documentformat::read(bytes);
@@ -288,7 +294,7 @@ StyledDocument::FileResult StyledDocument::loadFile(const QString &path, int sta
     m_cursor.beginEditBlock();
     m_cursor.setPosition(a);
     m_cursor.setPosition(b, QTextCursor::KeepAnchor);
-    insertContent(m_doc, m_cursor, m_nextImage, *content.value);
+    insertContent(*content.value);
     m_cursor.endEditBlock();
     m_cursor.movePosition(QTextCursor::End);
     return {true, {}};
@@ -303,7 +309,16 @@ StyledDocument::FileResult StyledDocument::saveFile(const QString &path) const
     if (!info.absoluteDir().exists())
         return failure(tr("the folder “%1” does not exist")
                            .arg(QDir::toNativeSeparators(info.absolutePath())));
-    const auto content = documentformat::capture(m_doc, 0, textLength());
+    // A board is saved after every change: each picture is encoded once, and from then on only
+    // its PNG bytes are kept, which are written again as they are.
+    const auto content =
+        documentformat::capture(m_doc, 0, textLength(), [this](const QString &name) {
+            const auto it = m_pictures.find(name);
+            if (it == m_pictures.end())
+                return documentformat::Picture();
+            it->keepEncodedOnly();
+            return *it;
+        });
     if (!content.value)
         return failure(content.error);
     const auto bytes = documentformat::write(*content.value);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/documentformat.h"
+
+#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QSizeF>
@@ -82,8 +85,14 @@ public:
     [[nodiscard]] const QTextDocument *document() const { return &m_doc; }
 
 private:
+    QString addPicture(const documentformat::Picture &picture);
+    void insertContent(const documentformat::Content &content);
+
     QTextDocument m_doc;
     QTextCursor m_cursor;
+    // The pixels or PNG bytes of every picture by resource name; the text document asks for them
+    // through its resource provider. Saving turns them into PNG bytes only (hence mutable).
+    mutable QHash<QString, documentformat::Picture> m_pictures;
     bool m_readOnly = false;
     QString m_pageSetup;
     int m_nextImage = 0;

@@ -191,6 +191,7 @@ private Q_SLOTS:
     void badFile();
     void newerMinorVersionIsRead();
     void saveIntoMissingFolder();
+    void largeFileChecksum();
 
 private:
     // A document with every kind of content the format keeps.
@@ -682,6 +683,32 @@ void tst_StyledDocument::saveIntoMissingFolder()
     QVERIFY2(!result.ok, "saved");
     QVERIFY2(result.reason.contains(QLatin1String("does not exist")), qPrintable(result.reason));
     QVERIFY(!QFile::exists(file));
+}
+
+// Large payloads are hashed by another implementation than small ones; both must give the
+// standard SHA-256, or files written on one machine would not load on another.
+void tst_StyledDocument::largeFileChecksum()
+{
+    QImage noise(1024, 1024, QImage::Format_RGB32);
+    quint32 state = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, (state = state * 1664525u + 1013904223u) >> 8);
+    StyledDocument doc;
+    doc.insertPicture(noise, noise.size());
+    const QString file = path(QStringLiteral("large.doc"));
+    const auto saved = doc.saveFile(file);
+    QVERIFY2(saved.ok, qPrintable(saved.reason));
+    const QByteArray bytes = readAll(file);
+    QVERIFY2(bytes.size() > 2 * 1024 * 1024, qPrintable(QString::number(bytes.size())));
+    QCOMPARE(bytes.mid(HeaderSize - 32, 32),
+             QCryptographicHash::hash(bytes.sliced(HeaderSize), QCryptographicHash::Sha256));
+
+    StyledDocument loaded;
+    const auto result = loaded.loadFile(file, 0, 0);
+    QVERIFY2(result.ok, qPrintable(result.reason));
+    const QString diff = differences(snapshot(doc), snapshot(loaded));
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
 }
 
 QTEST_MAIN(tst_StyledDocument)
