@@ -1,5 +1,6 @@
 #include "core/application.h"
 
+#include "commandmenu/helpwindow.h"
 #include "core/menu.h"
 #include "core/menuhost.h"
 #include "core/resources.h"
@@ -9,7 +10,9 @@
 #include "platform/host.h"
 #include "platform/signals.h"
 #include "platform/singleinstance.h"
+#include "printboards/boards.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -41,6 +44,10 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
     startup::openApplication(menu);
     Window1 engine;
     startup::openEngine(engine, menu);
+    printboards::install(engine, menu);
+    commandmenu::installHelp(engine);
+    QObject::connect(menu.item(QStringLiteral("HelpViewQuilloHelp")), &QAction::triggered, &engine,
+                     [] { commandmenu::showHelpOverview(); });
     MenuHost menus(engine, menu);
     QObject::connect(&instance, &SingleInstance::messageReceived, &menus,
                      [&menus](const QByteArray &message) {

@@ -45,6 +45,13 @@ MenuBarWindow::MenuBarWindow(Window1 &engine, Menu &menus, QWidget *parent)
                         [&engine] { pushLater(engine.PrintWithNotePushButton); });
     commands->addAction(QStringLiteral("Page Setup"), this,
                         [&engine] { pushLater(engine.PageSetUpPushButton); });
+    commands->addSeparator();
+    commands->addAction(QStringLiteral("Add Selection W/Single Space After it"), this,
+                        [&engine] { pushLater(engine.AddToPrintJobPushButton1); });
+    commands->addAction(QStringLiteral("Add Selection W/Double Space After it"), this,
+                        [&engine] { pushLater(engine.AddToPrintJobPushButton2); });
+    commands->addAction(QStringLiteral("Add a Note and Time-Date Stamp"), this,
+                        [&engine] { pushLater(engine.AddNoteToJobPushButton); });
 
     resize(m_menuBar->sizeHint());
 }

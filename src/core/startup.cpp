@@ -6,6 +6,7 @@
 #include "core/window1.h"
 #include "platform/host.h"
 #include "platform/styleddocument.h"
+#include "printboards/boards.h"
 #include "printboards/slots.h"
 
 #include <QAction>
@@ -35,7 +36,7 @@ void openApplication(Menu &menu)
 {
     for (int slot = 1; slot <= printboards::SlotCount; ++slot) {
         if (const auto name = resources::readFirstLine(resources::files::projectName(slot)))
-            menu.item(printboards::key(slot))->setText(*name);
+            printboards::setName(menu, slot, *name);
     }
 }
 
@@ -69,7 +70,7 @@ void openEngine(Window1 &w, Menu &menu)
     }
 
     if (const int slot = printboards::checkedSlot(menu))
-        Module1::PrintBoardName = menu.item(printboards::key(slot))->text();
+        Module1::PrintBoardName = printboards::name(menu, slot);
     printboards::retitleProjectItems(menu);
 
     if (const auto letter = resources::readAll(QLatin1String(resources::files::PrintingHotkey), 64))
@@ -83,6 +84,8 @@ void openEngine(Window1 &w, Menu &menu)
 
 void shutdown(Window1 &w)
 {
+    // Writes still on their way must not land over the ones below.
+    printboards::waitForSaves();
     for (int slot = 1; slot <= printboards::SlotCount; ++slot) {
         if (!resources::saveDocument(*printboards::document(w, slot), printboards::key(slot)))
             platform::host().beep();

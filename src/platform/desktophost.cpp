@@ -43,8 +43,8 @@ void DesktopHost::bringProcessFront()
     }
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget *w : windows) {
-        if (w->isVisible() && !w->testAttribute(Qt::WA_X11NetWmWindowTypeDock)
-            && w->objectName() != QLatin1String("overlaywindow")) {
+        if (w->isVisible() && !w->testAttribute(Qt::WA_X11NetWmWindowTypeDock) &&
+            w->objectName() != QLatin1String("overlaywindow")) {
             w->raise();
         }
     }

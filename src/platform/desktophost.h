@@ -12,6 +12,8 @@ public:
     void bringProcessFront() override;
     int pageSetupDialog(PageFormat &format) override; // desktophost_dialogs.cpp
     int printDialog(QPrinter &printer) override;      // desktophost_dialogs.cpp
+    int previewDialog(const platform::PagedDocument &doc,
+                      const QPageLayout &layout) override; // desktophost_dialogs.cpp
 
     // Dialogs and message boxes shown after bringProcessFront() are raised and activated.
     static void raiseAndActivate(class QWidget *window);

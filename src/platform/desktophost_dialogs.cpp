@@ -1,5 +1,6 @@
 #include "platform/desktophost.h"
 #include "platform/pagesetupdialog.h"
+#include "platform/previewdialog.h"
 #include "platform/resultcodes.h"
 
 #include <QPrintDialog>
@@ -23,6 +24,13 @@ int DesktopHost::printDialog(QPrinter &printer)
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    raiseAndActivate(&dialog);
+    return dialog.exec() == QDialog::Accepted ? result::Done : result::Cancelled;
+}
+
+int DesktopHost::previewDialog(const platform::PagedDocument &doc, const QPageLayout &layout)
+{
+    PreviewDialog dialog(doc, layout);
     raiseAndActivate(&dialog);
     return dialog.exec() == QDialog::Accepted ? result::Done : result::Cancelled;
 }

@@ -4,12 +4,14 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFileInfo>
+#include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextObjectInterface>
 #include <algorithm>
 #include <cups/cups.h>
 #include <memory>
@@ -138,9 +140,118 @@ bool isPlainColumn(const QTextDocument &doc)
     return doc.rootFrame()->childFrames().isEmpty();
 }
 
+// Draws the document's pictures from its resource provider without the text document's own
+// cache, which would keep every decoded picture until the printout is done.
+class PictureHandler final : public QObject, public QTextObjectInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+public:
+    explicit PictureHandler(QTextDocument::ResourceProvider provider, QObject *parent)
+        : QObject(parent), m_provider(std::move(provider))
+    {}
+
+    QSizeF intrinsicSize(QTextDocument *, int, const QTextFormat &format) override
+    {
+        const QTextImageFormat image = format.toImageFormat();
+        if (image.hasProperty(QTextFormat::ImageWidth) &&
+            image.hasProperty(QTextFormat::ImageHeight))
+            return {image.width(), image.height()};
+        return picture(image).deviceIndependentSize();
+    }
+
+    void drawObject(QPainter *painter, const QRectF &rect, QTextDocument *, int,
+                    const QTextFormat &format) override
+    {
+        // A picture that does not decode leaves its place blank; the rest still prints.
+        const QImage image = picture(format.toImageFormat());
+        if (!image.isNull())
+            painter->drawImage(rect, image);
+    }
+
+private:
+    QImage picture(const QTextImageFormat &format) const
+    {
+        if (!m_provider)
+            return {};
+        const QVariant value = m_provider(QUrl(format.name()));
+        return value.typeId() == QMetaType::QImage ? value.value<QImage>() : QImage();
+    }
+
+    QTextDocument::ResourceProvider m_provider;
+};
+
 } // namespace
 
 namespace platform {
+
+struct PagedDocument::Private
+{
+    std::unique_ptr<QTextDocument> column;
+    QList<qreal> starts;
+    qreal scale = 1;
+    QSizeF page;     // layout units
+    QRectF sideways; // the paper's width in layout units, from the printable area's left
+    bool lineByLine = true;
+};
+
+PagedDocument::PagedDocument(const QTextDocument &doc, const QSizeF &paper, const QRectF &printable,
+                             int scalePercent)
+    : d(std::make_unique<Private>())
+{
+    d->scale = std::clamp(scalePercent, PageFormat::MinScale, PageFormat::MaxScale) / 100.0;
+    d->page = printable.size() / d->scale;
+    // Our own copy: the layout width, margins and metrics below are for paper only.
+    d->column.reset(doc.clone());
+    // Pictures the document keeps outside its resources are drawn from its provider.
+    if (doc.resourceProvider()) {
+        d->column->documentLayout()->registerHandler(
+            QTextFormat::ImageObject, new PictureHandler(doc.resourceProvider(), d->column.get()));
+    }
+    // The page margins are the only white border; a picture as wide as the printable area must
+    // fit it exactly.
+    d->column->setDocumentMargin(0);
+    // Glyph advances hinted for a 96-dpi screen would add up to uneven spacing on paper.
+    d->column->setUseDesignMetrics(true);
+    d->column->setTextWidth(d->page.width());
+    const Column measured = measure(*d->column);
+    d->starts = pageBreaks(measured.lines, measured.height, d->page.height());
+    d->sideways = QRectF(-printable.left() / d->scale, 0, paper.width() / d->scale, 0);
+    d->lineByLine = isPlainColumn(*d->column);
+}
+
+PagedDocument::~PagedDocument() = default;
+
+int PagedDocument::pageCount() const
+{
+    return int(d->starts.size());
+}
+
+void PagedDocument::paintPage(QPainter &painter, int index, qreal deviceUnitsPerPoint) const
+{
+    if (index < 0 || index >= d->starts.size())
+        return;
+    const qreal top = d->starts[index];
+    const qreal bottom =
+        index + 1 < d->starts.size() ? d->starts[index + 1] : top + d->page.height();
+    // Only the page's slice: the line moved to the next page must not show at the foot of this
+    // one. Sideways, the paper's edge is the limit.
+    const QRectF slice(d->sideways.left(), top, d->sideways.width(), bottom - top);
+    const qreal toDevice = deviceUnitsPerPoint * d->scale;
+    painter.save();
+    painter.scale(toDevice, toDevice);
+    painter.translate(0, -top);
+    painter.setClipRect(slice);
+    if (d->lineByLine) {
+        drawLines(painter, *d->column, top, bottom);
+    } else {
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        context.clip = slice;
+        d->column->documentLayout()->draw(&painter, context);
+    }
+    painter.restore();
+}
 
 PageFormat defaultPageFormat()
 {
@@ -197,34 +308,21 @@ int printDocument(const QTextDocument &doc, QPrinter &printer, int scalePercent)
         return fail(result::PrinterInvalid,
                     QStringLiteral("The printer “%1” is not available.").arg(queue));
 
-    const qreal scale =
-        std::clamp(scalePercent, PageFormat::MinScale, PageFormat::MaxScale) / 100.0;
-    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Point);
-    const QSizeF page = printable.size() / scale;
-
-    // Our own copy: the layout width, margins and metrics below are for paper only.
-    std::unique_ptr<QTextDocument> column(doc.clone());
-    // Pictures the document keeps outside its resources are decoded for this copy only.
-    column->setResourceProvider(doc.resourceProvider());
-    // The page margins are the only white border; a picture as wide as the printable area must
-    // fit it exactly.
-    column->setDocumentMargin(0);
-    // Glyph advances hinted for a 96-dpi screen would add up to uneven spacing on paper.
-    column->setUseDesignMetrics(true);
-    column->setTextWidth(page.width());
-    const Column measured = measure(*column);
-    const QList<qreal> starts = pageBreaks(measured.lines, measured.height, page.height());
+    const QPageLayout layout = printer.pageLayout();
+    const PagedDocument paged(doc, layout.fullRect(QPageLayout::Point).size(),
+                              layout.paintRect(QPageLayout::Point), scalePercent);
+    const int pageCount = paged.pageCount();
 
     QList<int> pages; // 0-based
     const QPageRanges ranges = printer.pageRanges();
-    for (int i = 0; i < starts.size(); ++i) {
+    for (int i = 0; i < pageCount; ++i) {
         if (ranges.isEmpty() || ranges.contains(i + 1))
             pages.append(i);
     }
     if (pages.isEmpty())
         return fail(result::OutputFailed,
                     QStringLiteral("The chosen pages are not in the document, which has %1.")
-                        .arg(starts.size()));
+                        .arg(pageCount));
     if (printer.pageOrder() == QPrinter::LastPageFirst)
         std::reverse(pages.begin(), pages.end());
 
@@ -246,11 +344,8 @@ int printDocument(const QTextDocument &doc, QPrinter &printer, int scalePercent)
     painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const qreal toDevice = printer.resolution() / 72.0 * scale;
+    const qreal toDevice = printer.resolution() / 72.0;
 
-    const bool lineByLine = isPlainColumn(*column);
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette.setColor(QPalette::Text, Qt::black);
     bool first = true;
     int failedPage = 0;
     for (int d = 0; d < documentCopies && !failedPage; ++d) {
@@ -261,26 +356,7 @@ int printDocument(const QTextDocument &doc, QPrinter &printer, int scalePercent)
                     break;
                 }
                 first = false;
-                const qreal top = starts[index];
-                const qreal bottom =
-                    index + 1 < starts.size() ? starts[index + 1] : top + page.height();
-                // Only the page's slice: the line moved to the next page must not show at the
-                // foot of this one. Sideways, the paper's edge is the limit.
-                const QRectF slice(-printable.left() / scale, top,
-                                   printer.pageLayout().fullRect(QPageLayout::Point).width() /
-                                       scale,
-                                   bottom - top);
-                painter.save();
-                painter.scale(toDevice, toDevice);
-                painter.translate(0, -top);
-                painter.setClipRect(slice);
-                if (lineByLine) {
-                    drawLines(painter, *column, top, bottom);
-                } else {
-                    context.clip = slice;
-                    column->documentLayout()->draw(&painter, context);
-                }
-                painter.restore();
+                paged.paintPage(painter, index, toDevice);
             }
             if (failedPage)
                 break;
@@ -309,3 +385,5 @@ QString lastPrintErrorDetail()
 }
 
 } // namespace platform
+
+#include "documentprinter.moc"

@@ -4,8 +4,12 @@
 
 #include <QList>
 #include <QPair>
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
+#include <memory>
 
+class QPainter;
 class QPrinter;
 class QTextDocument;
 
@@ -30,6 +34,29 @@ void applyPageFormat(QPrinter &printer, const PageFormat &format);
 // continues on the next page.
 [[nodiscard]] QList<qreal> pageBreaks(const QList<QPair<qreal, qreal>> &lines, qreal contentHeight,
                                       qreal pageHeight);
+
+// A document cut into pages: laid out once in a column as wide as the printable area, pages
+// painted one at a time. Pictures are decoded when their page is painted and let go after it,
+// so a board of hundreds of screenshots never holds more than one picture's pixels.
+class PagedDocument
+{
+public:
+    // `paper` and `printable` in points, `printable` within the paper (its margins).
+    PagedDocument(const QTextDocument &doc, const QSizeF &paper, const QRectF &printable,
+                  int scalePercent);
+    ~PagedDocument();
+    PagedDocument(const PagedDocument &) = delete;
+    PagedDocument &operator=(const PagedDocument &) = delete;
+
+    [[nodiscard]] int pageCount() const;
+    // Paints page `index` (0-based) with the painter's origin at the printable area's top-left,
+    // `deviceUnitsPerPoint` device pixels to a point of paper.
+    void paintPage(QPainter &painter, int index, qreal deviceUnitsPerPoint) const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
 
 // Prints `doc` on `printer`, which is set up already (queue or file, paper, range, copies).
 // Returns 0 or one of the codes of resultcodes.h; lastPrintErrorDetail() then says why.

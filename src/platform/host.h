@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
 
+class QPageLayout;
 class QPrinter;
 struct PageFormat;
+namespace platform {
+class PagedDocument;
+}
 
 // The services where the program meets a person: the alert sound, modal messages, bringing the
 // program to the front, and the two modal dialogs of printing. The desktop implementation shows
@@ -26,6 +29,9 @@ public:
     virtual int pageSetupDialog(PageFormat &format) = 0;
     // Print dialog configuring `printer`: 0 accepted, -128 cancelled.
     virtual int printDialog(QPrinter &printer) = 0;
+    // Print preview of `doc` laid out on `layout`: 0 when the user asks to print it, -128 when
+    // they close it.
+    virtual int previewDialog(const platform::PagedDocument &doc, const QPageLayout &layout) = 0;
 };
 
 namespace platform {

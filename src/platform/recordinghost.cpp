@@ -1,5 +1,7 @@
 #include "platform/recordinghost.h"
 
+#include "platform/documentprinter.h"
+
 void RecordingHost::beep()
 {
     ++beeps;
@@ -50,6 +52,20 @@ int RecordingHost::printDialog(QPrinter &printer)
     return result;
 }
 
+int RecordingHost::previewDialog(const platform::PagedDocument &doc, const QPageLayout &layout)
+{
+    lastPreviewPages = doc.pageCount();
+    int result;
+    if (previewAnswers.empty()) {
+        result = m_real.previewDialog(doc, layout);
+    } else {
+        result = previewAnswers.front();
+        previewAnswers.pop_front();
+    }
+    events << QStringLiteral("preview:%1").arg(result);
+    return result;
+}
+
 void RecordingHost::clear()
 {
     events.clear();
@@ -58,4 +74,6 @@ void RecordingHost::clear()
     beeps = 0;
     pageSetupAnswers.clear();
     printAnswers.clear();
+    previewAnswers.clear();
+    lastPreviewPages = 0;
 }

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <deque>
 #include <functional>
 
@@ -30,20 +29,24 @@ public:
         std::function<void(QPrinter &)> configure;
     };
 
-    // "beep", "front", "message:<text>", "pagesetup:<result>", "print:<result>"
+    // "beep", "front", "message:<text>", "pagesetup:<result>", "print:<result>",
+    // "preview:<result>"
     QStringList events;
-    QStringList messages;      // texts only
+    QStringList messages;       // texts only
     QStringList messageDetails; // second texts, "" when none
     int beeps = 0;
 
     std::deque<PageSetupAnswer> pageSetupAnswers;
     std::deque<PrintAnswer> printAnswers;
+    std::deque<int> previewAnswers;
+    int lastPreviewPages = 0; // pages of the last document previewed
 
     void beep() override;
     void message(const QString &text, const QString &detail = {}) override;
     void bringProcessFront() override;
     int pageSetupDialog(PageFormat &format) override;
     int printDialog(QPrinter &printer) override;
+    int previewDialog(const platform::PagedDocument &doc, const QPageLayout &layout) override;
 
     void clear();
 

@@ -300,7 +300,27 @@ StyledDocument::FileResult StyledDocument::loadFile(const QString &path, int sta
     return {true, {}};
 }
 
+StyledDocument::Snapshot StyledDocument::snapshot() const
+{
+    // A board is saved after every change: each picture is encoded once, and from then on only
+    // its PNG bytes are kept, which are written again as they are.
+    auto content = documentformat::capture(m_doc, 0, textLength(), [this](const QString &name) {
+        const auto it = m_pictures.find(name);
+        if (it == m_pictures.end())
+            return documentformat::Picture();
+        it->keepEncodedOnly();
+        return *it;
+    });
+    return {std::move(content.value), content.error};
+}
+
 StyledDocument::FileResult StyledDocument::saveFile(const QString &path) const
+{
+    return writeSnapshot(snapshot(), path);
+}
+
+StyledDocument::FileResult StyledDocument::writeSnapshot(const Snapshot &snapshot,
+                                                         const QString &path)
 {
     const QFileInfo info(path);
     const auto failure = [&](const QString &why) {
@@ -309,19 +329,9 @@ StyledDocument::FileResult StyledDocument::saveFile(const QString &path) const
     if (!info.absoluteDir().exists())
         return failure(tr("the folder “%1” does not exist")
                            .arg(QDir::toNativeSeparators(info.absolutePath())));
-    // A board is saved after every change: each picture is encoded once, and from then on only
-    // its PNG bytes are kept, which are written again as they are.
-    const auto content =
-        documentformat::capture(m_doc, 0, textLength(), [this](const QString &name) {
-            const auto it = m_pictures.find(name);
-            if (it == m_pictures.end())
-                return documentformat::Picture();
-            it->keepEncodedOnly();
-            return *it;
-        });
-    if (!content.value)
-        return failure(content.error);
-    const auto bytes = documentformat::write(*content.value);
+    if (!snapshot.content)
+        return failure(snapshot.error);
+    const auto bytes = documentformat::write(*snapshot.content);
     if (!bytes.value)
         return failure(bytes.error);
 

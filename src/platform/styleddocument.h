@@ -72,6 +72,17 @@ public:
     // Writes the whole document in our format (docs/document-format.md), atomically.
     [[nodiscard]] FileResult saveFile(const QString &path) const;
 
+    // The document as saveFile writes it, taken now, to be written later on any thread: the
+    // pictures are encoded here (once: from then on the document keeps their PNG bytes).
+    struct Snapshot
+    {
+        std::optional<documentformat::Content> content;
+        QString error; // why the document cannot be saved, when content is empty
+    };
+    [[nodiscard]] Snapshot snapshot() const;
+    // Writes a snapshot atomically; safe on any thread.
+    [[nodiscard]] static FileResult writeSnapshot(const Snapshot &snapshot, const QString &path);
+
     // The page-setup dialog for this document: 0 accepted, -128 cancelled, other values errors.
     int pageSetup();
     // The page format as text; empty until a page setup is accepted or a format is set.
@@ -80,6 +91,9 @@ public:
     // The print dialog, then the whole document printed: 0 printed, -128 cancelled, other
     // values the error codes of resultcodes.h.
     int print();
+    // The print preview first; when the user asks to print from it, the print dialog and the
+    // printout as print() does. -128 when either is closed without printing.
+    int printWithPreview();
 
     [[nodiscard]] QTextDocument *document() { return &m_doc; }
     [[nodiscard]] const QTextDocument *document() const { return &m_doc; }

@@ -35,3 +35,24 @@ int StyledDocument::print()
         return r;
     return platform::printDocument(m_doc, printer, format.scalePercent);
 }
+
+int StyledDocument::printWithPreview()
+{
+    const PageFormat format = currentFormat(m_pageSetup);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Quillo"));
+    platform::applyPageFormat(printer, format);
+    {
+        const QPageLayout layout = printer.pageLayout();
+        const platform::PagedDocument paged(m_doc, layout.fullRect(QPageLayout::Point).size(),
+                                            layout.paintRect(QPageLayout::Point),
+                                            format.scalePercent);
+        const int r = platform::host().previewDialog(paged, layout);
+        if (r != result::Done)
+            return r;
+    }
+    const int r = platform::host().printDialog(printer);
+    if (r != result::Done)
+        return r;
+    return platform::printDocument(m_doc, printer, format.scalePercent);
+}

@@ -54,9 +54,33 @@ int checkedSlot(const Menu &menu)
     return 0;
 }
 
+namespace {
+
+QString escaped(QString text)
+{
+    return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+} // namespace
+
+QString name(const Menu &menu, int slot)
+{
+    return menu.item(key(slot))->text().replace(QLatin1String("&&"), QLatin1String("&"));
+}
+
+void setName(Menu &menu, int slot, const QString &name)
+{
+    menu.item(key(slot))->setText(escaped(name));
+}
+
+QString quotedMenuName()
+{
+    return QLatin1Char('"') + escaped(Module1::PrintBoardName) + QLatin1Char('"');
+}
+
 void retitleProjectItems(Menu &menu)
 {
-    const QString quoted = QLatin1Char('"') + Module1::PrintBoardName + QLatin1Char('"');
+    const QString quoted = quotedMenuName();
     menu.item(QStringLiteral("DeletePrintBoardContents"))
         ->setText(QStringLiteral("Delete the contents of ") + quoted);
     menu.item(QStringLiteral("NameProject"))

@@ -20,7 +20,14 @@ inline constexpr int SlotCount = 5;
 [[nodiscard]] int slotForKey(const QString &activeKey);
 // The first slot whose Projects item carries the check mark; 0 when none does.
 [[nodiscard]] int checkedSlot(const Menu &menu);
+// The slot's name, as its Projects item shows it.
+[[nodiscard]] QString name(const Menu &menu, int slot);
+// Shows `name` in the slot's Projects item. Item texts treat "&" as a mnemonic marker; a name
+// is shown as typed.
+void setName(Menu &menu, int slot, const QString &name);
 // Gives the three items that name the active project their texts from Module1::PrintBoardName.
 void retitleProjectItems(Menu &menu);
+// The active project's name in double quotes, as menu texts end with it, "&" kept as typed.
+[[nodiscard]] QString quotedMenuName();
 
 } // namespace printboards

@@ -5,6 +5,7 @@
 #include "platform/desktophost.h"
 #include "platform/host.h"
 #include "platform/styleddocument.h"
+#include "printboards/boards.h"
 #include "printing/stampandnote.h"
 
 #include <QCloseEvent>
@@ -113,6 +114,10 @@ AddNoteWindow::AddNoteWindow() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOn
     connect(AddNoteButton, &QPushButton::clicked, this, [this] {
         if (Window1 *w = Window1::instance())
             printing::addNoteAndPrint(*w, *this);
+    });
+    connect(AddNoteSaveToJobButton, &QPushButton::clicked, this, [this] {
+        if (Window1 *w = Window1::instance())
+            printboards::addNote(*w, *this);
     });
     connect(CancelButton, &QPushButton::clicked, this, [this] {
         if (Window1 *w = Window1::instance())
