@@ -109,9 +109,13 @@ double linePitch(const Page &page)
 }
 
 // The help printouts in cups-pdf's folder; cups-pdf names them after the job, "Quillo Help".
-QStringList helpPdfs()
+// cups-pdf names its files after the job number, which starts again with every scheduler the
+// harness starts: a file of an earlier run can carry the name of this run's job. Files written
+// since `since` (whole seconds, as file times may be) are this run's.
+QStringList helpPdfs(const QDateTime &since = QDateTime::fromSecsSinceEpoch(0))
 {
-    return cupsqueue::pdfsSince(QDateTime::fromSecsSinceEpoch(0), QStringLiteral("Help"));
+    return cupsqueue::pdfsSince(QDateTime::fromSecsSinceEpoch(since.toSecsSinceEpoch()),
+                                QStringLiteral("Help"));
 }
 
 QStringList newPdfs(const QStringList &before)
@@ -447,7 +451,7 @@ void tst_HelpWindow::printsLongTextInBlocks()
         window->EditFieldContextualMenuHelpDisplay->setPlainText(QStringLiteral("changed"));
         window->PrintContextualMenuHelpPushButton->click();
     });
-    const QStringList before = helpPdfs();
+    const QDateTime since = QDateTime::currentDateTime();
     window->PrintContextualMenuHelpPushButton->click();
     QVERIFY(ranWhilePrinting);
     QCOMPARE(fieldText(window), shown);
@@ -455,9 +459,9 @@ void tst_HelpWindow::printsLongTextInBlocks()
 
     QVERIFY2(cupsqueue::waitUntilIdle(), "the job never left the queue");
     QStringList printed;
-    QTRY_VERIFY_WITH_TIMEOUT(!(printed = newPdfs(before)).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(printed = helpPdfs(since)).isEmpty(), 10000);
     QTest::qWait(500);
-    printed = newPdfs(before);
+    printed = helpPdfs(since);
     QVERIFY2(printed.size() == 1, qPrintable(printed.join(QStringLiteral(", "))));
     const QList<Page> pages = pdfPages(printed.first());
     QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
