@@ -137,12 +137,12 @@ PreferencesWindow::PreferencesWindow() : QWidget(nullptr, Qt::Window | Qt::Windo
     setWindowTitle(QStringLiteral("Quillo Preferences"));
     setFixedSize(Size);
 
-    for (const Box &spec : s_boxes) {
-        auto *checkBox = new QCheckBox(QString::fromUtf8(spec.caption), this);
-        checkBox->setObjectName(QLatin1String(spec.name));
-        checkBox->setGeometry(spec.geometry);
-        checkBox->setToolTip(helpTagHtml(spec.helpTag));
-        const resources::FlagFile *flag = resources::flagFile(spec.file);
+    for (const Box &entry : s_boxes) {
+        auto *checkBox = new QCheckBox(QString::fromUtf8(entry.caption), this);
+        checkBox->setObjectName(QLatin1String(entry.name));
+        checkBox->setGeometry(entry.geometry);
+        checkBox->setToolTip(helpTagHtml(entry.helpTag));
+        const resources::FlagFile *flag = resources::flagFile(entry.file);
         Q_ASSERT(flag);
         connect(checkBox, &QCheckBox::toggled, this, [this, flag] { boxChanged(*flag); });
     }
@@ -165,8 +165,8 @@ PreferencesWindow::PreferencesWindow() : QWidget(nullptr, Qt::Window | Qt::Windo
     // The check mark and the button's frame keep their size; only the text shrinks.
     int boxExtra = 0;
     const QFontMetricsF designMetrics(SoundPrefCheckBox->font());
-    for (const Box &spec : s_boxes) {
-        QCheckBox *checkBox = box(spec.name);
+    for (const Box &entry : s_boxes) {
+        QCheckBox *checkBox = box(entry.name);
         boxExtra = std::max(boxExtra, checkBox->sizeHint().width() -
                                           int(designMetrics.horizontalAdvance(checkBox->text())));
     }
@@ -175,17 +175,17 @@ PreferencesWindow::PreferencesWindow() : QWidget(nullptr, Qt::Window | Qt::Windo
         int(QFontMetricsF(PushButton1->font()).horizontalAdvance(PushButton1->text()));
     const QFont captions = infowindows::fittingFont(CaptionPoints, [&](const QFont &font) {
         const QFontMetricsF metrics(font);
-        for (const Box &spec : s_boxes) {
+        for (const Box &entry : s_boxes) {
             // The sound box reaches past the window's right edge.
-            const int room = std::min(spec.geometry.right() + 1, Size.width()) - spec.geometry.x();
-            if (boxExtra + metrics.horizontalAdvance(QString::fromUtf8(spec.caption)) > room)
+            const int room = std::min(entry.geometry.right() + 1, Size.width()) - entry.geometry.x();
+            if (boxExtra + metrics.horizontalAdvance(QString::fromUtf8(entry.caption)) > room)
                 return false;
         }
         return buttonExtra + metrics.horizontalAdvance(PushButton1->text()) <=
                ShortcutButtonGeometry.width();
     });
-    for (const Box &spec : s_boxes)
-        box(spec.name)->setFont(captions);
+    for (const Box &entry : s_boxes)
+        box(entry.name)->setFont(captions);
     PushButton1->setFont(captions);
 
     const QRect screen = platform::mainScreenGeometry();
@@ -201,12 +201,12 @@ QCheckBox *PreferencesWindow::box(const char *name) const
 
 void PreferencesWindow::loadBoxes()
 {
-    for (const Box &spec : s_boxes) {
-        const resources::FlagFile *flag = resources::flagFile(spec.file);
+    for (const Box &entry : s_boxes) {
+        const resources::FlagFile *flag = resources::flagFile(entry.file);
         if (resources::readFlag(*flag).value_or(false)) {
             // Checking the box runs its change handler, which flips the variable; the file
             // decides, so the variable is set afterwards.
-            box(spec.name)->setChecked(true);
+            box(entry.name)->setChecked(true);
             *flag->variable = true;
         }
     }
@@ -244,11 +244,11 @@ void PreferencesWindow::writeFiles()
     QStringList failures;
     for (int i = 0; i < resources::FlagFileCount; ++i) {
         const resources::FlagFile &flag = resources::flagFiles()[i];
-        const Box *spec = std::find_if(std::begin(s_boxes), std::end(s_boxes), [&](const Box &b) {
+        const Box *entry = std::find_if(std::begin(s_boxes), std::end(s_boxes), [&](const Box &b) {
             return qstrcmp(b.file, flag.name) == 0;
         });
         QString error;
-        if (!resources::writeFlag(flag, box(spec->name)->isChecked(), &error))
+        if (!resources::writeFlag(flag, box(entry->name)->isChecked(), &error))
             failures << error;
         // The command window goes between the first three files and the last three.
         if (&flag == soundFile && !Module1::KeepContextualMenuDisplayedP && closeCommandWindow())

@@ -221,10 +221,10 @@ void tst_Preferences::layout()
 
     if (helpTag.isEmpty())
         return;
-    const auto *spec = std::find_if(
+    const auto *entry = std::find_if(
         PreferencesWindow::boxes(), PreferencesWindow::boxes() + PreferencesWindow::BoxCount,
         [&](const PreferencesWindow::Box &b) { return name == QLatin1String(b.name); });
-    QCOMPARE(QString::fromUtf8(spec->helpTag), helpTag);
+    QCOMPARE(QString::fromUtf8(entry->helpTag), helpTag);
     // The tooltip shows the same words, the paragraph breaks as line breaks (trailing ones
     // dropped) and the double blanks kept.
     QTextDocument shown;
