@@ -17,10 +17,8 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QStyle>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QTextLayout>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -33,10 +31,6 @@ namespace {
 const QColor WindowColour(158, 198, 255);
 const QColor FieldColour(229, 229, 163);
 constexpr auto InstalledProperty = "quilloHelpInstalled";
-
-// Layout positions are sums of floating-point heights; a line this close to a block's edge
-// counts as ending on it.
-constexpr qreal Epsilon = 1e-6;
 
 QFont uiFont()
 {
@@ -101,46 +95,14 @@ void reloadInstructions()
         window->InstructionsPushButton->setEnabled(false);
 }
 
-QList<QPair<qreal, qreal>> lineExtents(const QTextDocument &doc)
-{
-    QList<QPair<qreal, qreal>> lines;
-    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        const QTextLayout *layout = block.layout();
-        if (!layout || !block.isVisible())
-            continue;
-        const qreal top = layout->position().y();
-        for (int i = 0; i < layout->lineCount(); ++i) {
-            const QTextLine line = layout->lineAt(i);
-            lines.append({top + line.y(), line.height()});
-        }
-    }
-    return lines;
-}
-
-// Draws the lines between `top` and `bottom` with `top` at the painter's origin. The document
-// layout's own drawing would also draw the line above its clip rectangle: invisible on paper,
-// but it would be in the PDF's text twice. A line taller than a block (a picture) shows its part
-// in each block.
+// Draws the lines between `top` and `bottom` with `top` at the painter's origin.
 void drawBlock(QPainter &painter, const QTextDocument &doc, qreal top, qreal bottom)
 {
     painter.save();
     painter.translate(0, -top);
     const qreal width = doc.textWidth();
     painter.setClipRect(QRectF(-width, top, 3 * width, bottom - top));
-    painter.setPen(Qt::black);
-    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        const QTextLayout *layout = block.layout();
-        if (!layout || !block.isVisible())
-            continue;
-        const QPointF position = layout->position();
-        for (int i = 0; i < layout->lineCount(); ++i) {
-            const QTextLine line = layout->lineAt(i);
-            const qreal y = position.y() + line.y();
-            if (y + line.height() <= top + Epsilon || y >= bottom - Epsilon)
-                continue;
-            line.draw(&painter, position);
-        }
-    }
+    platform::drawLines(painter, doc, top, bottom);
     painter.restore();
 }
 
@@ -166,8 +128,9 @@ void printOnDefaultPrinter(const QTextDocument &text)
     column->setDocumentMargin(0);
     column->setTextWidth(ContextualMenuHelpWindow::PrintWidthPt * unitsPerPoint);
     const qreal height = column->documentLayout()->documentSize().height();
-    const QList<qreal> starts = platform::pageBreaks(
-        lineExtents(*column), height, ContextualMenuHelpWindow::PrintBlockHeightPt * unitsPerPoint);
+    const QList<qreal> starts =
+        platform::pageBreaks(platform::lineExtents(*column), height,
+                             ContextualMenuHelpWindow::PrintBlockHeightPt * unitsPerPoint);
 
     for (qsizetype i = 0; i < starts.size(); ++i) {
         const bool last = i + 1 == starts.size();

@@ -97,40 +97,8 @@ Column measure(const QTextDocument &doc)
     Column column;
     // Asking for the size lays the whole document out; until then the blocks have no lines.
     column.height = doc.documentLayout()->documentSize().height();
-    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        const QTextLayout *layout = block.layout();
-        if (!layout)
-            continue;
-        const qreal top = layout->position().y();
-        for (int i = 0; i < layout->lineCount(); ++i) {
-            const QTextLine line = layout->lineAt(i);
-            column.lines.append({top + line.y(), line.height()});
-        }
-    }
+    column.lines = platform::lineExtents(doc);
     return column;
-}
-
-// Draws the lines of the column that show between `top` and `bottom`. QTextLayout::draw()
-// also draws the last line above its clip rectangle (and the painter's clip then hides it), so
-// the line before a page's first one would go into the PDF a second time, invisible but found
-// by search and copy. Drawing line by line keeps every line on exactly one page, except one
-// taller than a page, which shows its part on each.
-void drawLines(QPainter &painter, const QTextDocument &doc, qreal top, qreal bottom)
-{
-    painter.setPen(Qt::black);
-    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
-        const QTextLayout *layout = block.layout();
-        if (!layout || !block.isVisible())
-            continue;
-        const QPointF position = layout->position();
-        for (int i = 0; i < layout->lineCount(); ++i) {
-            const QTextLine line = layout->lineAt(i);
-            const qreal y = position.y() + line.y();
-            if (y + line.height() <= top + Epsilon || y >= bottom - Epsilon)
-                continue;
-            line.draw(&painter, position);
-        }
-    }
 }
 
 // Line-by-line drawing knows blocks only; tables and other frames need the document layout's
@@ -184,6 +152,40 @@ private:
 } // namespace
 
 namespace platform {
+
+QList<QPair<qreal, qreal>> lineExtents(const QTextDocument &doc)
+{
+    QList<QPair<qreal, qreal>> lines;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        if (!layout || !block.isVisible())
+            continue;
+        const qreal top = layout->position().y();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            lines.append({top + line.y(), line.height()});
+        }
+    }
+    return lines;
+}
+
+void drawLines(QPainter &painter, const QTextDocument &doc, qreal top, qreal bottom)
+{
+    painter.setPen(Qt::black);
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        if (!layout || !block.isVisible())
+            continue;
+        const QPointF position = layout->position();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const qreal y = position.y() + line.y();
+            if (y + line.height() <= top + Epsilon || y >= bottom - Epsilon)
+                continue;
+            line.draw(&painter, position);
+        }
+    }
+}
 
 struct PagedDocument::Private
 {

@@ -58,6 +58,17 @@ private:
     std::unique_ptr<Private> d;
 };
 
+// The text lines of a laid-out document as (top, height), in document order: what pageBreaks()
+// needs to know.
+[[nodiscard]] QList<QPair<qreal, qreal>> lineExtents(const QTextDocument &doc);
+
+// Draws the lines of a laid-out document that show between `top` and `bottom` (document
+// coordinates). QTextLayout::draw() also draws the last line above its clip rectangle (and the
+// painter's clip then hides it), so the line before a page's first one would go into a PDF a
+// second time, invisible but found by search and copy. Drawing line by line keeps every line on
+// exactly one page, except one taller than a page, which shows its part on each.
+void drawLines(QPainter &painter, const QTextDocument &doc, qreal top, qreal bottom);
+
 // Prints `doc` on `printer`, which is set up already (queue or file, paper, range, copies).
 // Returns 0 or one of the codes of resultcodes.h; lastPrintErrorDetail() then says why.
 [[nodiscard]] int printDocument(const QTextDocument &doc, QPrinter &printer, int scalePercent);
