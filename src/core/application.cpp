@@ -1,5 +1,6 @@
 #include "core/application.h"
 
+#include "commandmenu/commandwindow.h"
 #include "commandmenu/helpwindow.h"
 #include "core/menu.h"
 #include "core/menuhost.h"
@@ -10,6 +11,7 @@
 #include "platform/host.h"
 #include "platform/signals.h"
 #include "platform/singleinstance.h"
+#include "preferences/preferenceswindow.h"
 #include "printboards/boards.h"
 
 #include <QAction>
@@ -46,6 +48,8 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
     startup::openEngine(engine, menu);
     printboards::install(engine, menu);
     commandmenu::installHelp(engine);
+    commandmenu::install(engine, menu);
+    PreferencesWindow::setCloseCommandWindow([] { ContextualMenuWindow::closeIfOpen(); });
     QObject::connect(menu.item(QStringLiteral("HelpViewQuilloHelp")), &QAction::triggered, &engine,
                      [] { commandmenu::showHelpOverview(); });
     MenuHost menus(engine, menu);

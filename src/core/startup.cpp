@@ -79,6 +79,12 @@ void openEngine(Window1 &w, Menu &menu)
     readFlags({"PreferencesAScaleG", "PageSetup Preferences", "PreferencesSetASGtoLandscape"},
               true);
 
+    // The command window is made and closed again during the opening, which leaves its state
+    // as a closed window does; it is first built when the user asks for it.
+    Module1::CMWindowVisibility = false;
+    Module1::MenuValueForContextMenu = -1;
+    Module1::OldCMMenuValue = 0;
+
     w.IntializePKSTimer->start();
 }
 

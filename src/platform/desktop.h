@@ -5,6 +5,7 @@
 #include <QRect>
 
 class QScreen;
+class QWidget;
 
 // What the program asks of the desktop as it is right now: keys held, the main screen, the
 // pointer, the screen's pixels. Real everywhere; under the offscreen platform the key state
@@ -30,6 +31,10 @@ namespace platform {
 } // namespace platform
 
 namespace platform {
+
+// Keeps a small floating window out of the task bar and the pager (window switchers follow
+// them). Call before the window is first shown; nothing happens off X11.
+void keepOutOfTaskbar(QWidget *window);
 
 // Screen-sized pictures (about 33 MB each on a 4K screen) are made at every selection. glibc
 // maps such blocks afresh each time, and touching fresh pages costs more than the work done on

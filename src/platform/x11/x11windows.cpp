@@ -1,0 +1,39 @@
+#include "platform/desktop.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <cstring>
+#include <xcb/xcb.h>
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    xcb_intern_atom_reply_t *reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return result;
+}
+
+} // namespace
+
+namespace platform {
+
+void keepOutOfTaskbar(QWidget *window)
+{
+    auto *x11App = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11App ? x11App->connection() : nullptr;
+    if (!c || !window)
+        return;
+    // The window manager reads the state when the window is mapped; Qt keeps states it does not
+    // manage itself when it adds its own (stays-on-top) at that moment.
+    const xcb_window_t id = xcb_window_t(window->winId());
+    const xcb_atom_t states[] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                 atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, id, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2,
+                        states);
+    xcb_flush(c);
+}
+
+} // namespace platform
