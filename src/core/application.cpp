@@ -52,7 +52,7 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
     PreferencesWindow::setCloseCommandWindow([] { ContextualMenuWindow::closeIfOpen(); });
     QObject::connect(menu.item(QStringLiteral("HelpViewQuilloHelp")), &QAction::triggered, &engine,
                      [] { commandmenu::showHelpOverview(); });
-    MenuHost menus(engine, menu);
+    MenuHost menus(menu);
     QObject::connect(&instance, &SingleInstance::messageReceived, &menus,
                      [&menus](const QByteArray &message) {
                          if (message == "front")

@@ -37,8 +37,8 @@ QIcon appIcon()
 
 } // namespace
 
-MenuHost::MenuHost(Window1 &engine, Menu &menu, QObject *parent)
-    : QObject(parent), m_window(new MenuBarWindow(engine, menu))
+MenuHost::MenuHost(Menu &menu, QObject *parent)
+    : QObject(parent), m_window(new MenuBarWindow(menu))
 {
     m_window->setWindowIcon(appIcon());
     if (QSystemTrayIcon::isSystemTrayAvailable()) {

@@ -6,7 +6,6 @@ class Menu;
 class MenuBarWindow;
 class QMenu;
 class QSystemTrayIcon;
-class Window1;
 
 // Where the program's menus live on this desktop: in a tray icon's menu when the desktop has a
 // system tray, otherwise in the compact menu-bar window, which is then shown at start-up.
@@ -14,7 +13,7 @@ class MenuHost final : public QObject
 {
     Q_OBJECT
 public:
-    MenuHost(Window1 &engine, Menu &menu, QObject *parent = nullptr);
+    explicit MenuHost(Menu &menu, QObject *parent = nullptr);
     ~MenuHost() override;
 
     // Shows the menus: the menu-bar window raised, or the tray's menu at the pointer.

@@ -4,7 +4,6 @@
 #include "core/menubarwindow.h"
 #include "core/menuhost.h"
 #include "core/module1.h"
-#include "core/window1.h"
 #include "support/testhost.h"
 
 #include <QMenu>
@@ -37,15 +36,14 @@ void tst_MenuHost::windowWithoutTray()
 {
     Module1::reset();
     Menu menu;
-    Window1 w;
-    MenuHost host(w, menu);
+    MenuHost host(menu);
     QVERIFY(!host.usesTray());
     QVERIFY(QTest::qWaitForWindowExposed(host.window()));
     QCOMPARE(host.window()->windowTitle(), QStringLiteral("Quillo"));
     QStringList titles;
     for (QAction *a : host.window()->menuBar()->actions())
         titles << a->text();
-    QCOMPARE(titles, (QStringList{"Quillo", "File", "Edit", "Projects", "Help", "Commands"}));
+    QCOMPARE(titles, (QStringList{"Quillo", "File", "Edit", "Projects", "Help"}));
     host.window()->hide();
     host.bringToFront();
     QVERIFY(QTest::qWaitForWindowExposed(host.window()));
@@ -62,9 +60,8 @@ void tst_MenuHost::trayWhenThereIsOne()
 
     Module1::reset();
     Menu menu;
-    Window1 w;
     {
-        MenuHost host(w, menu);
+        MenuHost host(menu);
         QVERIFY(host.usesTray());
         QVERIFY(host.tray()->isVisible());
         QVERIFY(!host.window()->isVisible());
