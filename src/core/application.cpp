@@ -7,6 +7,8 @@
 #include "core/resources.h"
 #include "core/startup.h"
 #include "core/window1.h"
+#include "hotkeys/shortcutwindow.h"
+#include "hotkeys/window2.h"
 #include "platform/desktop.h"
 #include "platform/host.h"
 #include "platform/signals.h"
@@ -50,6 +52,9 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
     commandmenu::installHelp(engine);
     commandmenu::install(engine, menu);
     PreferencesWindow::setCloseCommandWindow([] { ContextualMenuWindow::closeIfOpen(); });
+    PreferencesWindow::setOpenShortcutEditor(
+        [] { KeyboardShortcutWindow::instance()->showWindow(); });
+    hotkeys::install(engine);
     QObject::connect(menu.item(QStringLiteral("HelpViewQuilloHelp")), &QAction::triggered, &engine,
                      [] { commandmenu::showHelpOverview(); });
     MenuHost menus(menu);

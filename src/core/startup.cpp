@@ -4,12 +4,14 @@
 #include "core/module1.h"
 #include "core/resources.h"
 #include "core/window1.h"
+#include "hotkeys/shortcutwindow.h"
 #include "platform/host.h"
 #include "platform/styleddocument.h"
 #include "printboards/boards.h"
 #include "printboards/slots.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace startup {
@@ -42,6 +44,9 @@ void openApplication(Menu &menu)
 
 void openEngine(Window1 &w, Menu &menu)
 {
+    // Created hidden: its opening step loads the four shortcut letters.
+    KeyboardShortcutWindow *shortcuts = KeyboardShortcutWindow::instance();
+
     if (const auto active =
             resources::readFirstLine(QLatin1String(resources::files::ActivePrintBoard)))
         Module1::ActivePrintBoard = *active;
@@ -74,7 +79,8 @@ void openEngine(Window1 &w, Menu &menu)
     printboards::retitleProjectItems(menu);
 
     if (const auto letter = resources::readAll(QLatin1String(resources::files::PrintingHotkey), 64))
-        Module1::PKS = *letter;
+        shortcuts->PrintKeyboardShortcutEditField->setText(*letter);
+    Module1::PKS = shortcuts->PrintKeyboardShortcutEditField->text();
 
     readFlags({"PreferencesAScaleG", "PageSetup Preferences", "PreferencesSetASGtoLandscape"},
               true);
@@ -96,7 +102,11 @@ void shutdown(Window1 &w)
         if (!resources::saveDocument(*printboards::document(w, slot), printboards::key(slot)))
             platform::host().beep();
     }
-    resources::writeText(QLatin1String(resources::files::PrintingHotkey), Module1::PKS);
+    // What the editor's printing field holds: a window made for this loads the file first, so
+    // the file then gets its own content back.
+    resources::writeText(
+        QLatin1String(resources::files::PrintingHotkey),
+        KeyboardShortcutWindow::instance()->PrintKeyboardShortcutEditField->text());
     resources::writeText(QLatin1String(resources::files::ActivePrintBoard),
                          Module1::ActivePrintBoard);
     for (int slot = 1; slot <= printboards::SlotCount; ++slot) {
