@@ -9,6 +9,7 @@
 #include "core/window1.h"
 #include "hotkeys/shortcutwindow.h"
 #include "hotkeys/window2.h"
+#include "infowindows/aboutwindow.h"
 #include "platform/desktop.h"
 #include "platform/host.h"
 #include "platform/signals.h"
@@ -55,6 +56,10 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
     PreferencesWindow::setOpenShortcutEditor(
         [] { KeyboardShortcutWindow::instance()->showWindow(); });
     hotkeys::install(engine);
+    QObject::connect(menu.item(QStringLiteral("FilePreferences")), &QAction::triggered, &engine,
+                     [] { PreferencesWindow::instance()->showWindow(); });
+    QObject::connect(menu.item(QStringLiteral("AppleAboutQuillo")), &QAction::triggered, &engine,
+                     [] { AboutQuilloWindow::instance()->showWindow(); });
     QObject::connect(menu.item(QStringLiteral("HelpViewQuilloHelp")), &QAction::triggered, &engine,
                      [] { commandmenu::showHelpOverview(); });
     MenuHost menus(menu);

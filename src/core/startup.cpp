@@ -5,8 +5,10 @@
 #include "core/resources.h"
 #include "core/window1.h"
 #include "hotkeys/shortcutwindow.h"
+#include "infowindows/agreementwindow.h"
 #include "platform/host.h"
 #include "platform/styleddocument.h"
+#include "preferences/preferenceswindow.h"
 #include "printboards/boards.h"
 #include "printboards/slots.h"
 
@@ -44,7 +46,9 @@ void openApplication(Menu &menu)
 
 void openEngine(Window1 &w, Menu &menu)
 {
-    // Created hidden: its opening step loads the four shortcut letters.
+    // Created hidden: their opening steps load the preference boxes and the four shortcut
+    // letters. The registration a second later closes both, which writes the preferences.
+    PreferencesWindow::instance();
     KeyboardShortcutWindow *shortcuts = KeyboardShortcutWindow::instance();
 
     if (const auto active =
@@ -52,6 +56,9 @@ void openEngine(Window1 &w, Menu &menu)
         Module1::ActivePrintBoard = *active;
     if (const int slot = printboards::slotForKey(Module1::ActivePrintBoard))
         menu.item(printboards::key(slot))->setChecked(true);
+
+    // Shown while its file exists; start-up goes on without waiting for the answer.
+    infowindows::showAgreementIfPresent();
 
     readFlags({"Quillo CMV Preferences", "Quillo DispA Preferences", "Quillo SoundA Preferences"},
               false);
@@ -96,6 +103,9 @@ void openEngine(Window1 &w, Menu &menu)
 
 void shutdown(Window1 &w)
 {
+    // Declining the agreement ends the program before it has kept anything.
+    if (infowindows::declined())
+        return;
     // Writes still on their way must not land over the ones below.
     printboards::waitForSaves();
     for (int slot = 1; slot <= printboards::SlotCount; ++slot) {
