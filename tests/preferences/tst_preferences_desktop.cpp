@@ -2,9 +2,12 @@
 // closing it writes.
 #include "core/module1.h"
 #include "core/resources.h"
+#include "core/window1.h"
 #include "platform/recordinghost.h"
 #include "preferences/preferenceswindow.h"
+#include "selection/overlaywindow.h"
 #include "selection/scaledisplaywindow.h"
+#include "support/desktoptools.h"
 #include "support/testhost.h"
 
 #include <QCheckBox>
@@ -93,6 +96,7 @@ private Q_SLOTS:
     void closingWritesAllSix();
     void unwritableFolder_data();
     void unwritableFolder();
+    void nextSelectionFollowsTheBoxes();
 
 private:
     RecordingHost *m_host = nullptr;
@@ -438,4 +442,36 @@ void tst_Preferences::unwritableFolder()
 }
 
 QTEST_MAIN(tst_Preferences)
+// The boxes act on the running program: switched while no selection runs, the landscape box
+// shows no guide, and the next selection measures against landscape limits and beeps when the
+// sound box is on.
+void tst_Preferences::nextSelectionFollowsTheBoxes()
+{
+    Window1 w;
+    PreferencesWindow *window = PreferencesWindow::instance();
+    window->showWindow();
+    window->SetASGtoLandscapeMode->click();
+    window->SoundPrefCheckBox->click();
+    window->AutoScalingGuideCheckBox->click();
+    QVERIFY(!ScaleDisplayWindow::existing());
+    Module1::AlwaysDisplayPageSetUpP = true; // no page setup pushed by an oversized release
+
+    const auto dragFrom100 = [&w](QPoint to) {
+        Module1::SelectTimer = 0;
+        w.start();
+        if (!QTest::qWaitFor([&w] { return w.o && w.o->isVisible(); }, 5000))
+            return false;
+        QTest::qWait(100);
+        return desktoptools::drag(QPoint(100, 100), to) &&
+               QTest::qWaitFor([&w] { return !w.o->isVisible(); }, 5000);
+    };
+    // 600 x 300 points: too wide for a portrait page (520), fits a landscape one (678 x 520).
+    QVERIFY(dragFrom100(QPoint(700, 400)));
+    QCOMPARE(m_host->beeps, 0);
+    // 800 x 300 is too wide either way.
+    QVERIFY(dragFrom100(QPoint(900, 400)));
+    QVERIFY2(m_host->beeps > 0, "no beep for an oversized selection");
+    QVERIFY(m_host->messages.isEmpty());
+}
+
 #include "tst_preferences_desktop.moc"
