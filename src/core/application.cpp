@@ -2,6 +2,7 @@
 
 #include "commandmenu/commandwindow.h"
 #include "commandmenu/helpwindow.h"
+#include "core/commandline.h"
 #include "core/menu.h"
 #include "core/menuhost.h"
 #include "core/resources.h"
@@ -22,8 +23,75 @@
 #include <QTimer>
 #include <cstdio>
 
+namespace {
+
+bool waylandSession()
+{
+    return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Said once per user, not at every start: a file in the resources folder remembers it.
+void tellAboutWaylandOnce()
+{
+    const QString told = QStringLiteral("Quillo WaylandNotice");
+    if (resources::exists(told))
+        return;
+    platform::host().message(
+        QStringLiteral("Quillo is running under Wayland, through XWayland. There it can capture "
+                       "only the windows of X11 programs, and its Ctrl+Alt keyboard shortcuts "
+                       "work only while an X11 program has the keyboard."),
+        QStringLiteral("To start Quillo's commands from the keyboard, bind \"quillo print\" and "
+                       "the other commands (\"quillo --help\" lists them) to keys in your "
+                       "desktop's keyboard settings."));
+    if (resources::writeText(told, QStringLiteral("told")))
+        resources::markHidden(told);
+}
+
+} // namespace
+
 int runApplication(int &argc, char **argv, const std::function<void()> &idle)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const commandline::Parsed parsed = commandline::parse(arguments);
+    switch (parsed.kind) {
+    case commandline::Parsed::Help:
+        std::fputs(qPrintable(commandline::helpText()), stdout);
+        return 0;
+    case commandline::Parsed::Version:
+        std::printf("Quillo %s\n", QUILLO_VERSION);
+        return 0;
+    case commandline::Parsed::Error:
+        std::fprintf(stderr, "%s\n", qPrintable(parsed.message));
+        return 2;
+    default:
+        break;
+    }
+
+    // Under Wayland the program runs through XWayland: the screen grab, the overlay and the key
+    // grabs are X11's.
+    const bool wayland = waylandSession();
+    if (wayland && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    // A running Quillo is asked first, from a bare core application: a command bound to a
+    // desktop shortcut reaches it without this process ever connecting to the display.
+    {
+        QCoreApplication probe(argc, argv);
+        if (SingleInstance::sendToRunning(commandline::message(parsed))) {
+            if (parsed.kind == commandline::Parsed::Start)
+                std::fprintf(stderr,
+                             "Quillo is already running; its menus were brought to the front.\n");
+            return 0;
+        }
+        if (parsed.command == "quit") {
+            std::fprintf(stderr, "Quillo is not running.\n");
+            return 0;
+        }
+    }
+
     platform::keepScreenBuffersInHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
@@ -32,10 +100,6 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
     QApplication::setQuitOnLastWindowClosed(false);
     platform::quitOnTerminationSignals();
 
-    if (SingleInstance::sendToRunning("front")) {
-        std::fprintf(stderr, "Quillo is already running; its menus were brought to the front.\n");
-        return 0;
-    }
     SingleInstance instance;
     if (QString error; !instance.listen(&error))
         std::fprintf(stderr, "quillo: a second start will not find this one: %s\n",
@@ -64,9 +128,11 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
                      [] { commandmenu::showHelpOverview(); });
     MenuHost menus(menu);
     QObject::connect(&instance, &SingleInstance::messageReceived, &menus,
-                     [&menus](const QByteArray &message) {
+                     [&menus, &engine](const QByteArray &message) {
                          if (message == "front")
                              menus.bringToFront();
+                         else
+                             commandline::carryOut(engine, message);
                      });
 
     // Quit, a termination signal and the end of the desktop session all end here.
@@ -74,6 +140,13 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
                      [&engine] { startup::shutdown(engine); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &engine,
                      [&engine] { startup::shutdown(engine); });
+    if (wayland)
+        QTimer::singleShot(0, &app, [] { tellAboutWaylandOnce(); });
+    if (parsed.kind == commandline::Parsed::Command) {
+        const QByteArray message = commandline::message(parsed);
+        QTimer::singleShot(0, &engine,
+                           [&engine, message] { commandline::carryOut(engine, message); });
+    }
     if (idle)
         QTimer::singleShot(0, &app, idle);
     return QApplication::exec();
