@@ -4,7 +4,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps deps-test deps-bench bench format clean
+.PHONY: run test build deps deps-test deps-bench bench format clean install package
 
 run: deps build
 	scripts/run.sh $(BUILD_DIR)
@@ -24,6 +24,14 @@ deps-bench:
 build:
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# Installs into /usr/local, or PREFIX=... ; needs root for a system prefix.
+install: build
+	cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix $(PREFIX))
+
+# The Debian package, in $(BUILD_DIR).
+package: deps-test build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: deps-bench build
 	scripts/run-bench.sh $(BUILD_DIR)

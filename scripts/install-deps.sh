@@ -9,7 +9,10 @@ build_pkgs=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins libqt6printsu
             libxcb1-dev libxcb-keysyms1-dev libcups2-dev fonts-dejavu-core)
 # A private X server for `make run` without a display, and everything the desktop tests drive.
 run_pkgs=(xvfb openbox)
-test_pkgs=(xdotool xclip x11-utils cups cups-client cups-bsd cups-pdf poppler-utils trayer)
+# dpkg-dev and desktop-file-utils: the install test builds the .deb (dpkg-shlibdeps fills its
+# Depends) and validates the launcher.
+test_pkgs=(xdotool xclip x11-utils cups cups-client cups-bsd cups-pdf poppler-utils trayer
+           dpkg-dev desktop-file-utils)
 
 pkgs=("${build_pkgs[@]}" "${run_pkgs[@]}")
 [ "$mode" = test ] && pkgs+=("${test_pkgs[@]}")
