@@ -269,13 +269,15 @@ void toggleCommandWindow(bool front)
 {
     ContextualMenuWindow *window = ContextualMenuWindow::instance();
     if (!window->isVisible() || !Module1::CMWindowVisibility) {
+        // Placed before it is mapped: the window manager then takes the position as asked for
+        // instead of applying its own placement first.
+        const QRect screen = platform::mainScreenGeometry();
+        window->move(screen.topLeft() +
+                     placement(platform::pointerPosition() - screen.topLeft(), screen.size()));
         window->show();
         Module1::CMWindowVisibility = true;
         if (front)
             window->raise();
-        const QRect screen = platform::mainScreenGeometry();
-        window->move(screen.topLeft() +
-                     placement(platform::pointerPosition() - screen.topLeft(), screen.size()));
     } else {
         window->hide();
         Module1::CMWindowVisibility = false;

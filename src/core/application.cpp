@@ -116,7 +116,10 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
     printboards::install(engine, menu);
     commandmenu::installHelp(engine);
     commandmenu::install(engine, menu);
-    PreferencesWindow::setCloseCommandWindow([] { ContextualMenuWindow::closeIfOpen(); });
+    PreferencesWindow::setCloseCommandWindow([] {
+        if (!hotkeys::registeringAtStartUp())
+            ContextualMenuWindow::closeIfOpen();
+    });
     PreferencesWindow::setOpenShortcutEditor(
         [] { KeyboardShortcutWindow::instance()->showWindow(); });
     hotkeys::install(engine);

@@ -18,6 +18,7 @@ namespace hotkeys {
 namespace {
 
 QPointer<Window2> s_window2;
+bool s_atStartUp = false;
 
 struct Shortcut
 {
@@ -104,6 +105,11 @@ void install(Window1 &w)
     QObject::connect(w.IntializePKSTimer, &QTimer::timeout, &w, [] { registerAtStartUp(); });
 }
 
+bool registeringAtStartUp()
+{
+    return s_atStartUp;
+}
+
 void registerAtStartUp()
 {
     KeyboardShortcutWindow *editor = KeyboardShortcutWindow::instance();
@@ -112,8 +118,10 @@ void registerAtStartUp()
         preferences->resize(1, 1);
     editor->SetPKSatLaunchPushButton->click();
     const QList<int> refused = editor->lastRefused();
+    s_atStartUp = true;
     KeyboardShortcutWindow::closeIfOpen();
     PreferencesWindow::closeIfOpen();
+    s_atStartUp = false;
     if (!refused.isEmpty()) {
         QStringList names;
         for (int id : refused)

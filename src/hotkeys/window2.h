@@ -41,5 +41,8 @@ void install(Window1 &w);
 // The start-up registration (IntializePKSTimer): the editor's hidden button, then the editor
 // and the preferences window closed; one message for the shortcuts other programs hold.
 void registerAtStartUp();
+// True while registerAtStartUp() runs: the windows it closes were never seen by the user, and
+// their closing must not take away a command window the user has just shown.
+[[nodiscard]] bool registeringAtStartUp();
 
 } // namespace hotkeys

@@ -103,8 +103,9 @@ void tst_CommandLineDesktop::commandsReachTheRunningInstance()
 
     QVERIFY(xdo({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("500")}));
     QCOMPARE(quillo({QStringLiteral("toggle-menu")}), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        visibleWindows(running.processId()).contains(QStringLiteral("120x22+700+500")), 5000);
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        visibleWindows(running.processId()).contains(QStringLiteral("120x22+700+500")),
+        qPrintable(visibleWindows(running.processId()).join(QLatin1Char(' '))), 5000);
 
     QCOMPARE(quillo({QStringLiteral("quit")}), 0);
     QVERIFY(running.waitForFinished(10000));
