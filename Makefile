@@ -33,6 +33,12 @@ install: build
 package: deps-test build
 	cd $(BUILD_DIR) && cpack -G DEB
 
+# That package installed with apt into a fresh Debian 12 root (debootstrap), and run there.
+# Needs root or sudo; see scripts/check-deb-fresh.sh.
+.PHONY: check-deb
+check-deb: package
+	scripts/check-deb-fresh.sh "$(BUILD_DIR)/quillo_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(BUILD_DIR)/CMakeCache.txt)_$$(dpkg --print-architecture).deb"
+
 bench: deps-bench build
 	scripts/run-bench.sh $(BUILD_DIR)
 

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QToolButton>
 
@@ -157,7 +158,17 @@ ContextualMenuWindow::ContextualMenuWindow()
             Module1::ASGValuesOverRide = true;
     });
     setMenuValue(Module1::MenuValueForContextMenu != 0 ? Module1::MenuValueForContextMenu : 6);
-    platform::keepOutOfTaskbar(this);
+}
+
+void ContextualMenuWindow::showEvent(QShowEvent *event)
+{
+    // Sent before every map. The window manager drops the window's states when it is hidden,
+    // so they are set again each time. Setting them earlier, in the constructor, created the X
+    // window at the origin before it was placed; openbox then reported that first position back
+    // and Qt popped the menu up at the screen's corner.
+    if (!event->spontaneous())
+        platform::keepOutOfTaskbar(this);
+    QWidget::showEvent(event);
 }
 
 void ContextualMenuWindow::setMenuValue(int value)

@@ -92,6 +92,14 @@ int runApplication(int &argc, char **argv, const std::function<void()> &idle)
         }
     }
 
+    // Only the X11 platform needs a display; the offscreen one (tests) does not.
+    if (const QByteArray qpa = qgetenv("QT_QPA_PLATFORM"); qpa.isEmpty() || qpa.startsWith("xcb")) {
+        if (QString why; !platform::displayReachable(&why)) {
+            std::fprintf(stderr, "quillo: %s\n", qPrintable(why));
+            return 1;
+        }
+    }
+
     platform::keepScreenBuffersInHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));

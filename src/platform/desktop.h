@@ -33,12 +33,18 @@ namespace platform {
 namespace platform {
 
 // Keeps a small floating window out of the task bar and the pager (window switchers follow
-// them). Call before the window is first shown; nothing happens off X11.
+// them). Call before every show: the window manager forgets the states when the window is
+// hidden. Nothing happens off X11.
 void keepOutOfTaskbar(QWidget *window);
 
 // Screen-sized pictures (about 33 MB each on a 4K screen) are made at every selection. glibc
 // maps such blocks afresh each time, and touching fresh pages costs more than the work done on
 // them; keeping them in the heap makes the overlay appear several times faster. Call once, early.
 void keepScreenBuffersInHeap();
+
+// Whether the X server of $DISPLAY accepts a connection; `why` says what went wrong. Asked before
+// the application object exists, which would otherwise end the process with an abort (and a core
+// file) when there is no display.
+[[nodiscard]] bool displayReachable(QString *why);
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "core/commandline.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 class tst_CommandLine final : public QObject
@@ -59,6 +60,12 @@ void tst_CommandLine::process_data()
                              << QByteArray("unknown command \"prnt\"");
     QTest::newRow("extra") << QStringList{"quit", "now"} << 2 << QByteArray()
                            << QByteArray("\"now\" is one too many");
+    // With nothing running, a command must start the program, which needs a display: without
+    // one it ends with a message, not with Qt's abort.
+    QTest::newRow("print without a display")
+        << QStringList{"print"} << 1 << QByteArray() << QByteArray("DISPLAY is not set");
+    QTest::newRow("quit with nothing running")
+        << QStringList{"quit"} << 0 << QByteArray() << QByteArray("Quillo is not running.");
 }
 
 void tst_CommandLine::process()
@@ -70,9 +77,13 @@ void tst_CommandLine::process()
     QProcess quillo;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY")); // nothing here may need a display
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    QTemporaryDir runtime; // no running Quillo to find
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     quillo.setProcessEnvironment(env);
     quillo.start(QStringLiteral(QUILLO_EXECUTABLE), arguments);
     QVERIFY(quillo.waitForFinished(10000));
+    QCOMPARE(quillo.exitStatus(), QProcess::NormalExit);
     QCOMPARE(quillo.exitCode(), exitCode);
     const QByteArray stdOut = quillo.readAllStandardOutput();
     const QByteArray stdErr = quillo.readAllStandardError();

@@ -36,4 +36,20 @@ void keepOutOfTaskbar(QWidget *window)
     xcb_flush(c);
 }
 
+bool displayReachable(QString *why)
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty()) {
+        *why = QStringLiteral("DISPLAY is not set; Quillo needs an X11 display (or XWayland).");
+        return false;
+    }
+    xcb_connection_t *c = xcb_connect(display.constData(), nullptr);
+    const bool ok = xcb_connection_has_error(c) == 0;
+    xcb_disconnect(c);
+    if (!ok)
+        *why =
+            QStringLiteral("cannot open the display \"%1\".").arg(QString::fromLocal8Bit(display));
+    return ok;
+}
+
 } // namespace platform
