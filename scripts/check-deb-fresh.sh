@@ -91,7 +91,9 @@ inside() {
     timings=$work/timings
     local logs=$work/logs rc out
     mounted=()
-    trap 'inside_cleanup "$root"' EXIT
+    # A global: the EXIT trap runs after this function's locals are gone.
+    inside_root=$root
+    trap 'inside_cleanup "$inside_root"' EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
 

@@ -112,15 +112,24 @@ bool registeringAtStartUp()
 
 void registerAtStartUp()
 {
+    // Only the hidden windows of the opening are shrunk and closed. A user can open Preferences
+    // or the editor before this runs (`quillo preferences` starting Quillo does it at once), and
+    // their window must stay as it is.
     KeyboardShortcutWindow *editor = KeyboardShortcutWindow::instance();
-    editor->resize(1, 1);
-    if (PreferencesWindow *preferences = PreferencesWindow::existing())
+    const bool editorInUse = editor->isVisible();
+    PreferencesWindow *preferences = PreferencesWindow::existing();
+    const bool preferencesInUse = preferences && preferences->isVisible();
+    if (!editorInUse)
+        editor->resize(1, 1);
+    if (preferences && !preferencesInUse)
         preferences->resize(1, 1);
     editor->SetPKSatLaunchPushButton->click();
     const QList<int> refused = editor->lastRefused();
     s_atStartUp = true;
-    KeyboardShortcutWindow::closeIfOpen();
-    PreferencesWindow::closeIfOpen();
+    if (!editorInUse)
+        KeyboardShortcutWindow::closeIfOpen();
+    if (!preferencesInUse)
+        PreferencesWindow::closeIfOpen();
     s_atStartUp = false;
     if (!refused.isEmpty()) {
         QStringList names;

@@ -127,6 +127,19 @@ void tst_CommandLineDesktop::commandStartsAnInstance()
     QCOMPARE(quillo({QStringLiteral("quit")}), 0);
     QVERIFY(started.waitForFinished(10000));
     QCOMPARE(started.exitCode(), 0);
+
+    // A window opened in the first second stays open through the start-up's own closing of its
+    // hidden windows.
+    started.start(QStringLiteral(QUILLO_EXECUTABLE), {QStringLiteral("preferences")});
+    QVERIFY(started.waitForStarted());
+    const auto preferencesShown = [&started] {
+        return visibleWindows(started.processId()).filter(QStringLiteral("282x240")).size() == 1;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(preferencesShown(), 10000);
+    QTest::qWait(2000);
+    QVERIFY2(preferencesShown(), qPrintable(visibleWindows(started.processId()).join(' ')));
+    QCOMPARE(quillo({QStringLiteral("quit")}), 0);
+    QVERIFY(started.waitForFinished(10000));
 }
 
 QTEST_MAIN(tst_CommandLineDesktop)
