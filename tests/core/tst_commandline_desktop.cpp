@@ -15,26 +15,6 @@ using namespace desktoptools;
 
 namespace {
 
-// The visible windows of the process `pid` with their geometry, as "WxH+X+Y".
-QStringList visibleWindows(qint64 pid)
-{
-    const Output ids =
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--pid"), QString::number(pid)});
-    QStringList windows;
-    for (const QByteArray &id : ids.out.split('\n')) {
-        if (id.trimmed().isEmpty())
-            continue;
-        const Output info = run(QStringLiteral("xwininfo"),
-                                {QStringLiteral("-id"), QString::fromLatin1(id.trimmed())});
-        for (const QByteArray &line : info.out.split('\n')) {
-            if (line.trimmed().startsWith("-geometry"))
-                windows << QString::fromLatin1(line.trimmed().mid(10));
-        }
-    }
-    return windows;
-}
-
 bool fullScreenShown(qint64 pid)
 {
     return visibleWindows(pid).contains(QStringLiteral("1920x1080+0+0"));

@@ -61,43 +61,6 @@ Active activeWindow()
     return {text(id.out), text(name.out)};
 }
 
-// "WxH+X+Y" of a window, as xwininfo gives it, and its top-left corner on the screen.
-struct Placement
-{
-    QString geometry;
-    QPoint origin;
-};
-
-Placement placementOf(const QString &id)
-{
-    const Output info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
-    Placement p;
-    for (const QByteArray &raw : info.out.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.startsWith("-geometry"))
-            p.geometry = QString::fromLatin1(line.mid(10));
-        else if (line.startsWith("Absolute upper-left X:"))
-            p.origin.setX(line.mid(22).trimmed().toInt());
-        else if (line.startsWith("Absolute upper-left Y:"))
-            p.origin.setY(line.mid(22).trimmed().toInt());
-    }
-    return p;
-}
-
-// The visible windows of a process, as "WxH+X+Y".
-QStringList visibleWindows(qint64 pid)
-{
-    const Output ids =
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--pid"), QString::number(pid)});
-    QStringList result;
-    for (const QByteArray &id : ids.out.split('\n')) {
-        if (!id.trimmed().isEmpty())
-            result << placementOf(QString::fromLatin1(id.trimmed())).geometry;
-    }
-    return result;
-}
-
 bool key(const QString &keys)
 {
     return xdo({QStringLiteral("key"), keys});

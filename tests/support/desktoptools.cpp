@@ -45,6 +45,35 @@ bool xdo(const QStringList &args)
     return o.exitCode == 0;
 }
 
+Placement placementOf(const QString &windowId)
+{
+    const Output info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), windowId});
+    Placement p;
+    for (const QByteArray &raw : info.out.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith("-geometry"))
+            p.geometry = QString::fromLatin1(line.mid(10));
+        else if (line.startsWith("Absolute upper-left X:"))
+            p.origin.setX(line.mid(22).trimmed().toInt());
+        else if (line.startsWith("Absolute upper-left Y:"))
+            p.origin.setY(line.mid(22).trimmed().toInt());
+    }
+    return p;
+}
+
+QStringList visibleWindows(qint64 pid)
+{
+    const Output ids =
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--pid"), QString::number(pid)});
+    QStringList result;
+    for (const QByteArray &id : ids.out.split('\n')) {
+        if (!id.trimmed().isEmpty())
+            result << placementOf(QString::fromLatin1(id.trimmed())).geometry;
+    }
+    return result;
+}
+
 bool drag(QPoint from, QPoint to, int steps)
 {
     QStringList args{QStringLiteral("mousemove"), QString::number(from.x()),

@@ -24,6 +24,17 @@ Output run(const QString &program, const QStringList &args, const QByteArray &in
 
 // xdotool with the given arguments; true when it succeeded.
 bool xdo(const QStringList &args);
+
+// Where the X server has a window, as xwininfo reports it: "WxH+X+Y" and the top-left corner on
+// the screen (for a framed window, of its client area).
+struct Placement
+{
+    QString geometry;
+    QPoint origin;
+};
+Placement placementOf(const QString &windowId);
+// The visible windows of the process `pid`, as "WxH+X+Y".
+QStringList visibleWindows(qint64 pid);
 // A left-button drag from one global point to another, through a few intermediate points.
 bool drag(QPoint from, QPoint to, int steps = 4);
 
