@@ -1,6 +1,7 @@
 #include "platform/desktop.h"
 
 #include <QGuiApplication>
+#include <QList>
 #include <QWidget>
 #include <cstring>
 #include <xcb/xcb.h>
@@ -28,11 +29,27 @@ void keepOutOfTaskbar(QWidget *window)
         return;
     // The window manager reads the state when the window is mapped; Qt keeps states it does not
     // manage itself when it adds its own (stays-on-top) at that moment.
+    // Window managers that keep the states of a hidden window would otherwise collect copies.
     const xcb_window_t id = xcb_window_t(window->winId());
-    const xcb_atom_t states[] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                 atom(c, "_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(c, XCB_PROP_MODE_APPEND, id, atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2,
-                        states);
+    const xcb_atom_t property = atom(c, "_NET_WM_STATE");
+    QList<xcb_atom_t> present;
+    if (xcb_get_property_reply_t *reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, id, property, XCB_ATOM_ATOM, 0, 64), nullptr)) {
+        if (reply->format == 32) {
+            const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
+            present = QList<xcb_atom_t>(atoms, atoms + xcb_get_property_value_length(reply) / 4);
+        }
+        free(reply);
+    }
+    QList<xcb_atom_t> missing;
+    for (const char *name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+        if (const xcb_atom_t state = atom(c, name); !present.contains(state))
+            missing.append(state);
+    }
+    if (missing.isEmpty())
+        return;
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, id, property, XCB_ATOM_ATOM, 32,
+                        uint32_t(missing.size()), missing.constData());
     xcb_flush(c);
 }
 
