@@ -163,11 +163,12 @@ ContextualMenuWindow::ContextualMenuWindow()
 void ContextualMenuWindow::showEvent(QShowEvent *event)
 {
     // Sent before every map. The window manager drops the window's states when it is hidden,
-    // so they are set again each time. Setting them earlier, in the constructor, created the X
-    // window at the origin before it was placed; openbox then reported that first position back
-    // and Qt popped the menu up at the screen's corner.
-    if (!event->spontaneous())
+    // so they are set again each time. The X window is created here, where it is placed, rather
+    // than in the constructor at the screen's origin.
+    if (!event->spontaneous()) {
         platform::keepOutOfTaskbar(this);
+        platform::keepPositionTrue(this);
+    }
     QWidget::showEvent(event);
 }
 

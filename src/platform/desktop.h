@@ -37,6 +37,12 @@ namespace platform {
 // hidden. Nothing happens off X11.
 void keepOutOfTaskbar(QWidget *window);
 
+// Makes Qt's idea of a small window's position follow the X server's each time the window is
+// mapped. Under a reparenting window manager Qt can ask for the position while the window manager
+// still has the new frame at the screen's origin, and nothing corrects it afterwards: menus then
+// open in the corner. Call before the window is shown; calling again does nothing.
+void keepPositionTrue(QWidget *window);
+
 // Screen-sized pictures (about 33 MB each on a 4K screen) are made at every selection. glibc
 // maps such blocks afresh each time, and touching fresh pages costs more than the work done on
 // them; keeping them in the heap makes the overlay appear several times faster. Call once, early.

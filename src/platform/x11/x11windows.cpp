@@ -1,8 +1,10 @@
 #include "platform/desktop.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QList>
 #include <QWidget>
+#include <QWindow>
 #include <cstring>
 #include <xcb/xcb.h>
 
@@ -17,9 +19,64 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
     return result;
 }
 
+// Watches a window's QWindow for the exposure that follows each map.
+class PositionKeeper final : public QObject
+{
+public:
+    explicit PositionKeeper(QWidget *window) : QObject(window) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose) {
+            auto *window = static_cast<QWindow *>(watched);
+            if (window->isExposed() && !m_exposed)
+                correct(window);
+            m_exposed = window->isExposed();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void correct(QWindow *window)
+    {
+        auto *x11App = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        xcb_connection_t *c = x11App ? x11App->connection() : nullptr;
+        if (!c)
+            return;
+        const xcb_window_t id = xcb_window_t(window->winId());
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_translate_coordinates_reply_t *reply = xcb_translate_coordinates_reply(
+            c, xcb_translate_coordinates(c, id, root, 0, 0), nullptr);
+        if (!reply)
+            return;
+        // Positions in device pixels; the windows concerned are on the one X screen.
+        const QPoint actual(reply->dst_x, reply->dst_y);
+        free(reply);
+        const QPoint believed = window->position() * window->devicePixelRatio();
+        // Asking for the place it already has makes the window manager confirm it with a
+        // synthetic ConfigureNotify, which Qt takes as it is.
+        if (actual != believed)
+            window->setPosition(actual / window->devicePixelRatio());
+    }
+
+    bool m_exposed = false;
+};
+
 } // namespace
 
 namespace platform {
+
+void keepPositionTrue(QWidget *window)
+{
+    static const char *const Kept = "quilloPositionKept";
+    if (!window || window->property(Kept).toBool())
+        return;
+    window->setProperty(Kept, true);
+    window->winId(); // the QWindow to watch
+    if (QWindow *handle = window->windowHandle())
+        handle->installEventFilter(new PositionKeeper(window));
+}
 
 void keepOutOfTaskbar(QWidget *window)
 {
